@@ -1,0 +1,31 @@
+#include "messagebox.h"
+
+#include <QMessageBox>
+
+namespace messagebox {
+namespace {
+
+Sink &installedSink()
+{
+    static Sink sink;
+    return sink;
+}
+
+} // namespace
+
+void show(QWidget *parent, const QString &text)
+{
+    if (installedSink()) {
+        installedSink()(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void setSink(Sink sink)
+{
+    installedSink() = std::move(sink);
+}
+
+} // namespace messagebox

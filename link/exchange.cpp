@@ -1,0 +1,114 @@
+#include "exchange.h"
+
+#include "commerror.h"
+#include "modcrc16.h"
+#include "modvariables.h"
+#include "mscomm.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace {
+
+constexpr int expectedAnswerLength = 8;
+
+const QString noResponseText = QStringLiteral("No Response from LCD");
+const QString incompleteFrameText = QStringLiteral("Incomplete Frame");
+const QString crcErrorText = QStringLiteral("CRC Err");
+
+} // namespace
+
+Exchange::Exchange(MSComm &port, QTimer &timer, MonitorField txField, MonitorField rxField)
+    : m_port(port), m_timer(timer), m_tx(std::move(txField)), m_rx(std::move(rxField))
+{
+    // The timer's tick handler: it only counts. Connected first, so a wait sees the new count.
+    QObject::connect(&m_timer, &QTimer::timeout, [] { ++modVariables::TickCount; });
+}
+
+QString Exchange::monitorText(quint8 byte)
+{
+    const char text[] = {modcrc16::hexDigit(byte >> 4U), modcrc16::hexDigit(byte), ' ', '\0'};
+    return QString::fromLatin1(text);
+}
+
+Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
+{
+    using modVariables::RxBuf;
+    m_inProgress = true;
+    Outcome outcome = Outcome::Shown;
+    try {
+        SendFrame(requestLength);
+        this->waitTicks(waitTicks);
+        const int waiting = m_port.inBufferCount();
+        if (waiting == 0) {
+            m_rx.setText(noResponseText);
+            outcome = Outcome::NoResponse;
+        } else if (waiting < expectedAnswerLength) {
+            // Left in the receive buffer: it arrives in front of the next answer.
+            m_rx.setText(incompleteFrameText);
+            outcome = Outcome::IncompleteFrame;
+        } else {
+            RxBuf = m_port.input();
+            if (!modcrc16::CheckCRC16(expectedAnswerLength - 3)) {
+                m_rx.setText(crcErrorText);
+                outcome = Outcome::CrcError;
+            } else {
+                ShowRxFrame(expectedAnswerLength - 1);
+            }
+        }
+    } catch (const CommError &) {
+        m_timer.stop();
+        lowerRtsQuietly();
+        outcome = Outcome::PortError;
+    }
+    m_inProgress = false;
+    return outcome;
+}
+
+void Exchange::SendFrame(int n)
+{
+    using modVariables::TxBuf;
+    m_tx.setText(QString());
+    m_rx.setText(QString());
+    if (modVariables::UseRts)
+        m_port.setRTSEnable(true);
+    const QByteArray frame(reinterpret_cast<const char *>(TxBuf.data()), n);
+    m_port.output(frame);
+    for (int i = 0; i < n; ++i)
+        m_tx.setText(m_tx.text() + monitorText(TxBuf[static_cast<size_t>(i)]));
+    if (modVariables::UseRts)
+        m_port.setRTSEnable(false);
+}
+
+void Exchange::ShowRxFrame(int last)
+{
+    for (int i = 0; i <= last; ++i)
+        m_rx.setText(m_rx.text() + monitorText(static_cast<quint8>(modVariables::RxBuf.at(i))));
+}
+
+void Exchange::waitTicks(int ticks)
+{
+    // The loop sleeps until the next event; each timer tick counts one and may end the wait.
+    QEventLoop loop;
+    const auto connection = QObject::connect(&m_timer, &QTimer::timeout, &loop, [&loop, ticks] {
+        if (modVariables::TickCount >= ticks)
+            loop.quit();
+    });
+    m_timer.start();
+    modVariables::TickCount = 0;
+    if (modVariables::TickCount < ticks)
+        loop.exec();
+    QObject::disconnect(connection);
+    m_timer.stop();
+}
+
+void Exchange::lowerRtsQuietly()
+{
+    if (!modVariables::UseRts)
+        return;
+    try {
+        m_port.setRTSEnable(false);
+    } catch (const CommError &) {
+        // The port is already gone; there is no line left to lower.
+    }
+}
