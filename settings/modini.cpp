@@ -1,0 +1,63 @@
+#include "modini.h"
+
+#include "dirpath.h"
+#include "privateprofile.h"
+
+#include <QCoreApplication>
+
+namespace modINI {
+
+namespace {
+
+// Values were read into a 255-byte buffer with its terminating zero; longer ones come back cut.
+constexpr qsizetype MaxValueCharacters = 254;
+
+QString &overridePath()
+{
+    static QString path;
+    return path;
+}
+
+//! The first count characters of text; a surrogate pair counts as one character and stays whole.
+QString firstCharacters(const QString &text, qsizetype count)
+{
+    qsizetype end = 0;
+    for (qsizetype characters = 0; characters < count && end < text.size(); ++characters) {
+        const bool pair = text.at(end).isHighSurrogate() && end + 1 < text.size() &&
+                          text.at(end + 1).isLowSurrogate();
+        end += pair ? 2 : 1;
+    }
+    return text.left(end);
+}
+
+} // namespace
+
+QString AppDir()
+{
+    return withTrailingSlash(QCoreApplication::applicationDirPath());
+}
+
+QString ReadIni(const QString &section, const QString &key)
+{
+    return firstCharacters(privateprofile::readValue(iniFilePath(), section, key),
+                           MaxValueCharacters);
+}
+
+void WriteIni(const QString &section, const QString &key, const QString &value)
+{
+    privateprofile::writeValue(iniFilePath(), section, key, value);
+}
+
+QString iniFilePath()
+{
+    if (!overridePath().isEmpty())
+        return overridePath();
+    return AppDir() + QStringLiteral("pravix.ini");
+}
+
+void setIniFilePath(const QString &path)
+{
+    overridePath() = path;
+}
+
+} // namespace modINI

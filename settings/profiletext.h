@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+/*! \brief A settings file as lines of text, each with the line ending it had.
+ *
+ * Keeping every line's own ending lets an edit change one line and leave the rest of the file
+ * byte for byte as it was.
+ */
+struct ProfileText
+{
+    struct Line
+    {
+        QString text;
+        //! "\n", "\r\n", or empty for a last line without a line break.
+        QString ending;
+    };
+
+    QList<Line> lines;
+    bool byteOrderMark = false;
+
+    //! The ending new lines get: the file's first one, "\n" for a file without any.
+    QString lineEnding() const;
+
+    /*! \brief Reads the file at path: UTF-8, or Windows-1252 when the bytes are not valid UTF-8.
+     *
+     * A missing file reads as no lines. Nothing at all (no value) when something is there but
+     * cannot be read as a plain file: a directory, a pipe, a file without read permission.
+     */
+    static std::optional<ProfileText> load(const QString &path);
+
+    /*! \brief Replaces the file at path with these lines in UTF-8.
+     *
+     * The new contents go to a temporary file in the same directory that then takes the old
+     * file's place, so on any failure the old file stays whole. False when that failed.
+     */
+    bool save(const QString &path) const;
+
+    static ProfileText fromBytes(const QByteArray &bytes);
+    QByteArray toBytes() const;
+};
