@@ -15,12 +15,11 @@ QString twoHexDigits(unsigned value)
 
 } // namespace
 
-void CalcCRC16(int n)
+quint16 crc16(const quint8 *bytes, int length)
 {
-    using modVariables::TxBuf;
     quint32 crc = 0xFFFF;
-    for (int i = 0; i < n; ++i) {
-        crc ^= TxBuf[static_cast<size_t>(i)];
+    for (int i = 0; i < length; ++i) {
+        crc ^= bytes[i];
         for (int bit = 0; bit < 8; ++bit) {
             const bool lowBitSet = crc & 1U;
             crc >>= 1;
@@ -28,6 +27,12 @@ void CalcCRC16(int n)
                 crc ^= 0xA001;
         }
     }
+    return static_cast<quint16>(crc);
+}
+
+void CalcCRC16(int n)
+{
+    const unsigned crc = crc16(modVariables::TxBuf.data(), n);
     modVariables::CrcHi = twoHexDigits((crc >> 8) & 0xFF);
     modVariables::CrcLo = twoHexDigits(crc & 0xFF);
 }

@@ -5,7 +5,12 @@
  * Results are published as texts in modVariables::CrcHi and modVariables::CrcLo; a request
  * carries CrcLo first.
  */
+#include <QtGlobal>
+
 namespace modcrc16 {
+
+//! CRC-16/MODBUS of length bytes, worked bit by bit: initial 0xFFFF, reflected polynomial 0xA001.
+quint16 crc16(const quint8 *bytes, int length);
 
 //! CRC of TxBuf[0] .. TxBuf[n-1] (0 <= n <= 41) into CrcHi / CrcLo.
 void CalcCRC16(int n);

@@ -11,8 +11,8 @@
 
 /*! \brief A window's serial port object: port number, settings, open state, RTS, and polled I/O.
  *
- * Port number and settings are kept while the port is closed and applied when it opens.
- * Every failing operation throws CommError with the operating system's message.
+ * Port number, settings and the RTS level are kept while the port is closed and applied when it
+ * opens. Every failing operation throws CommError with the operating system's message.
  */
 class MSComm
 {
@@ -23,10 +23,11 @@ public:
     MSComm(const MSComm &) = delete;
     MSComm &operator=(const MSComm &) = delete;
 
+    //! Port numbers start at 1; changing the port of an open port throws.
     void setCommPort(int portNumber);
     int commPort() const { return m_commPort; }
 
-    //! Accepts only the nine settings strings; anything else throws and changes nothing.
+    //! Accepts only the nine settings strings while closed; anything else throws, changing nothing.
     void setSettings(const QString &settings);
     QString settings() const { return m_settings.text; }
 
@@ -34,24 +35,37 @@ public:
     void setInputMode(int mode) { m_inputMode = mode; }
     int inputMode() const { return m_inputMode; }
 
+    //! Opens devicePath(commPort()); opening an open or closing a closed port does nothing.
     void setPortOpen(bool open);
     bool portOpen() const;
 
-    //! Lowering RTS after output() waits until the frame has left the port.
+    /*! Lowering RTS after output() waits until the frame has left the port: the driver's queue
+     * drained and the frame's transmit time passed since the write began. While the port is
+     * closed the level is only kept for the next open. */
     void setRTSEnable(bool high);
 
+    //! Hands every byte to the operating system before it returns.
     void output(const QByteArray &bytes);
+    //! Bytes received and not yet read, including those the operating system still holds.
     int inBufferCount();
+    //! Every waiting byte; none wait afterwards.
     QByteArray input();
 
     //! The device path port number n stands for on this machine.
     static QString devicePath(int portNumber);
 
 private:
+    void requireOpen() const;
+    void requireClosed() const;
+    qint64 transmitNanoseconds(int bytes) const;
+    void waitUntilSent();
+
     std::unique_ptr<SerialDevice> m_device;
     int m_commPort = 1;
     SerialSettings m_settings;
     int m_inputMode = 0;
+    bool m_rtsEnable = false;
+    //! The transmission RTS must outlast: when it began and how many bytes it carries.
     QElapsedTimer m_lastWriteStarted;
     int m_lastWriteBytes = 0;
 };

@@ -16,6 +16,7 @@ public:
     virtual ~SerialDevice() = default;
 
     virtual void open(const QString &path, const SerialSettings &settings) = 0;
+    //! Releases the device, even one that has gone away; never fails.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     virtual void setRts(bool high) = 0;

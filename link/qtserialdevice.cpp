@@ -1,0 +1,203 @@
+#include "qtserialdevice.h"
+
+#include "commerror.h"
+
+#include <QElapsedTimer>
+
+#include <cerrno>
+
+#if defined(Q_OS_UNIX)
+#include <poll.h>
+#include <termios.h>
+#elif defined(Q_OS_WIN)
+#include <qt_windows.h>
+#endif
+
+namespace {
+
+//! How long a write may take to hand its bytes to the operating system.
+constexpr int WriteTimeoutMs = 2000;
+
+} // namespace
+
+QtSerialDevice::QtSerialDevice()
+{
+    // A device that goes away while the window's event loop runs shows up here first: the port
+    // reads in the background. A hung-up device stays readable, so Qt would keep reading
+    // nothing at full speed; the port is let go as soon as control is back in the event loop.
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
+                     [this](QSerialPort::SerialPortError error) {
+                         if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+                             return;
+                         if (!m_port.isOpen() || !m_vanished.isEmpty())
+                             return;
+                         m_vanished = error == QSerialPort::ResourceError ? m_port.errorString()
+                                                                          : qt_error_string(EIO);
+                         QMetaObject::invokeMethod(
+                             &m_port, [this] { releaseVanished(); }, Qt::QueuedConnection);
+                     });
+}
+
+QtSerialDevice::~QtSerialDevice()
+{
+    // Closed here, while the members the error handler uses still exist.
+    close();
+}
+
+void QtSerialDevice::open(const QString &path, const SerialSettings &settings)
+{
+    close();
+    m_path = path;
+    m_port.setPortName(path);
+    m_port.clearError();
+    if (!m_port.open(QIODevice::ReadWrite))
+        fail(m_port.errorString());
+    m_open = true;
+    try {
+        applySettings(settings);
+    } catch (const CommError &) {
+        close();
+        throw;
+    }
+}
+
+void QtSerialDevice::applySettings(const SerialSettings &settings)
+{
+    settle(m_port.setBaudRate(settings.baudRate));
+    settle(m_port.setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits)));
+    settle(m_port.setParity(settings.evenParity ? QSerialPort::EvenParity : QSerialPort::NoParity));
+    settle(
+        m_port.setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop));
+    settle(m_port.setFlowControl(QSerialPort::NoFlowControl));
+}
+
+void QtSerialDevice::close()
+{
+    // What the driver says while restoring the settings of a vanished device is of no use to
+    // anybody; closing always lets the device go.
+    if (m_port.isOpen())
+        m_port.close();
+    m_port.clearError();
+    m_vanished.clear();
+    m_open = false;
+}
+
+bool QtSerialDevice::isOpen() const
+{
+    return m_open;
+}
+
+void QtSerialDevice::setRts(bool high)
+{
+    ensureUsable();
+    settle(m_port.setRequestToSend(high));
+}
+
+void QtSerialDevice::write(const QByteArray &bytes)
+{
+    ensureUsable();
+    if (m_port.write(bytes) != bytes.size())
+        fail(m_port.errorString());
+
+    QElapsedTimer clock;
+    clock.start();
+    while (m_port.bytesToWrite() > 0) {
+        const qint64 left = WriteTimeoutMs - clock.elapsed();
+        if (left <= 0) {
+            // Whatever is still queued must not trail into the next frame.
+            m_port.clear(QSerialPort::Output);
+            fail(QStringLiteral("write timed out"));
+        }
+        if (!m_port.waitForBytesWritten(static_cast<int>(left))) {
+            if (!m_vanished.isEmpty())
+                fail(m_vanished);
+            if (m_port.error() != QSerialPort::TimeoutError)
+                fail(m_port.errorString());
+        }
+    }
+}
+
+void QtSerialDevice::drain()
+{
+    ensureUsable();
+#if defined(Q_OS_UNIX)
+    int result;
+    do {
+        result = ::tcdrain(m_port.handle());
+    } while (result == -1 && errno == EINTR);
+    if (result == -1)
+        fail(qt_error_string(errno));
+#elif defined(Q_OS_WIN)
+    if (!::FlushFileBuffers(m_port.handle()))
+        fail(qt_error_string(static_cast<int>(::GetLastError())));
+#endif
+}
+
+int QtSerialDevice::bytesWaiting()
+{
+    pullIn();
+    return static_cast<int>(m_port.bytesAvailable());
+}
+
+QByteArray QtSerialDevice::readAll()
+{
+    pullIn();
+    return m_port.readAll();
+}
+
+void QtSerialDevice::pullIn()
+{
+    ensureUsable();
+    while (m_port.waitForReadyRead(0)) {
+    }
+    if (!m_vanished.isEmpty())
+        fail(m_vanished);
+    // Nothing more to read ends the loop with a time-out, which is no failure here.
+    const QSerialPort::SerialPortError error = m_port.error();
+    if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError)
+        fail(m_port.errorString());
+    m_port.clearError();
+}
+
+void QtSerialDevice::settle(bool succeeded)
+{
+    if (!m_vanished.isEmpty())
+        fail(m_vanished);
+    if (m_port.error() == QSerialPort::UnsupportedOperationError) {
+        m_port.clearError();
+        return;
+    }
+    if (!succeeded || m_port.error() != QSerialPort::NoError)
+        fail(m_port.errorString());
+}
+
+void QtSerialDevice::ensureUsable()
+{
+    if (!m_open)
+        throw CommError(m_path + QStringLiteral(": the port is not open"));
+    if (!m_vanished.isEmpty())
+        fail(m_vanished);
+#if defined(Q_OS_UNIX)
+    // A device that has gone (an unplugged adapter, the far end of a pseudo-terminal closed) is
+    // hung up, and reads from it simply return nothing; ask for the hang-up itself.
+    pollfd state{m_port.handle(), POLLIN, 0};
+    if (::poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        m_vanished = qt_error_string(EIO);
+        releaseVanished();
+        fail(m_vanished);
+    }
+#endif
+    m_port.clearError();
+}
+
+void QtSerialDevice::releaseVanished()
+{
+    if (!m_vanished.isEmpty() && m_port.isOpen())
+        m_port.close();
+}
+
+void QtSerialDevice::fail(const QString &reason)
+{
+    m_port.clearError();
+    throw CommError(m_path + QStringLiteral(": ") + reason);
+}

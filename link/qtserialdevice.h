@@ -1,0 +1,45 @@
+#pragma once
+
+#include "serialdevice.h"
+
+#include <QSerialPort>
+
+/*! \brief A real serial device through QSerialPort, used with blocking calls on the GUI thread.
+ *
+ * A setting the device has no line for (a pseudo-terminal has no RTS) is skipped; every other
+ * failure throws CommError naming the device. Once the device has gone away (a USB adapter
+ * pulled out), every operation but close() throws until the port is closed.
+ */
+class QtSerialDevice : public SerialDevice
+{
+public:
+    QtSerialDevice();
+    ~QtSerialDevice() override;
+
+    void open(const QString &path, const SerialSettings &settings) override;
+    void close() override;
+    bool isOpen() const override;
+    void setRts(bool high) override;
+    void write(const QByteArray &bytes) override;
+    void drain() override;
+    int bytesWaiting() override;
+    QByteArray readAll() override;
+
+private:
+    void applySettings(const SerialSettings &settings);
+    //! Throws unless the last call succeeded or the device simply lacks the line it set.
+    void settle(bool succeeded);
+    //! Throws when the port is closed or its device has gone away.
+    void ensureUsable();
+    //! Moves what the operating system has received into the port's own buffer.
+    void pullIn();
+    //! Lets go of a device that has gone away; the port stays open, and broken, until close().
+    void releaseVanished();
+    [[noreturn]] void fail(const QString &reason);
+
+    QSerialPort m_port;
+    QString m_path;
+    bool m_open = false;
+    //! Why the device can no longer be used; empty while it works.
+    QString m_vanished;
+};
