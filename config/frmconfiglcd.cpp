@@ -1,0 +1,272 @@
+#include "frmconfiglcd.h"
+
+#include "ui_frmconfiglcd.h"
+
+#include "appearance.h"
+#include "combolist.h"
+#include "commerror.h"
+#include "messagebox.h"
+#include "modini.h"
+#include "modvariables.h"
+#include "wrappedbuttonstyle.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QScreen>
+
+#include <tuple>
+
+namespace {
+
+const QString portError = QStringLiteral(" Comm Port Error");
+const QString lcdSection = QStringLiteral("LCD");
+
+// The display talks to its configuration port at this speed and format only.
+const QString configPortSettings = QStringLiteral("9600,n,8,1");
+
+void addNumbers(QComboBox *combo, int first, int last)
+{
+    for (int v = first; v <= last; ++v)
+        combo->addItem(QString::number(v));
+}
+
+void addStartupScreens(QComboBox *combo)
+{
+    combo->addItem(QStringLiteral("None"));
+    for (int n = 1; n <= ConfigImage::MessageCount; ++n)
+        combo->addItem(QStringLiteral("Message %1").arg(n));
+}
+
+QString rowKey(int index)
+{
+    return QStringLiteral("row%1").arg(index + 1);
+}
+
+} // namespace
+
+frmConfigLCD::frmConfigLCD(DeviceFactory deviceFactory, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::frmConfigLCD>()),
+      m_deviceFactory(std::move(deviceFactory))
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    appearance::apply(this);
+    auto *captionStyle = new WrappedButtonStyle;
+    captionStyle->setParent(this);
+    ui->cmdConfig->setStyle(captionStyle);
+
+    txtMessage = {ui->txtMessage_0, ui->txtMessage_1, ui->txtMessage_2,
+                  ui->txtMessage_3, ui->txtMessage_4, ui->txtMessage_5};
+    for (QLineEdit *box : txtMessage)
+        m_designMessageTexts.emplace_back(box, box->text());
+    for (QComboBox *combo : findChildren<QComboBox *>()) {
+        combolist::setUp(combo);
+        m_designComboTexts.emplace_back(combo, combo->currentText());
+    }
+
+    connect(ui->cmdConfig, &QPushButton::clicked, this, &frmConfigLCD::cmdConfig_Click);
+}
+
+frmConfigLCD::~frmConfigLCD() = default;
+
+void frmConfigLCD::showFromMenu()
+{
+    const bool loading = !isLoaded();
+    if (loading) {
+        load();
+        centreOnScreen();
+    }
+    show();
+    // The frame is known only once the window is shown; centre the whole window, frame included.
+    if (loading)
+        centreOnScreen();
+    raise();
+    activateWindow();
+}
+
+void frmConfigLCD::closeEvent(QCloseEvent *event)
+{
+    unload();
+    event->accept();
+}
+
+void frmConfigLCD::load()
+{
+    MSComm1 = std::make_unique<MSComm>(m_deviceFactory ? m_deviceFactory() : nullptr);
+    if (!openPort()) {
+        // The window still opens, showing what the load got done; without a port there is
+        // nothing to send to until the window is loaded again.
+        messagebox::show(this, portError);
+        ui->cmdConfig->setEnabled(false);
+        return;
+    }
+    fillLists();
+}
+
+bool frmConfigLCD::openPort()
+{
+    try {
+        MSComm1->setSettings(configPortSettings);
+        bool isNumber = false;
+        const short portNumber = modVariables::CommPortNo.toShort(&isNumber);
+        if (!isNumber)
+            return false;
+        MSComm1->setCommPort(portNumber);
+        MSComm1->setPortOpen(true);
+    } catch (const CommError &) {
+        return false;
+    }
+    return true;
+}
+
+void frmConfigLCD::fillLists()
+{
+    addNumbers(ui->cboSID, 1, 247);
+    combolist::choose(ui->cboSID, 0);
+    ui->cboBR->addItems({QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400")});
+    combolist::choose(ui->cboBR, 0);
+    ui->cboDF->addItems({QStringLiteral("8N1"), QStringLiteral("8N2"), QStringLiteral("8E1")});
+    combolist::choose(ui->cboDF, 0);
+
+    for (int i = 0; i < ConfigImage::MessageCount; ++i) {
+        const QString stored = modINI::ReadIni(lcdSection, rowKey(i));
+        txtMessage[static_cast<size_t>(i)]->setText(stored.left(ConfigImage::MessageLength));
+    }
+
+    addNumbers(ui->cboW1, 1, 5);
+    addNumbers(ui->cboW2, 1, 5);
+    addNumbers(ui->cboDP1, 0, 4);
+    addNumbers(ui->cboDP2, 0, 4);
+    addNumbers(ui->cboSP1, 0, 13);
+    addNumbers(ui->cboSP2, 0, 13);
+    combolist::choose(ui->cboW1, 4);
+    combolist::choose(ui->cboW2, 4);
+    for (QComboBox *combo : {ui->cboDP1, ui->cboDP2, ui->cboSP1, ui->cboSP2})
+        combolist::choose(combo, 0);
+
+    addStartupScreens(ui->cboSpage1);
+    addStartupScreens(ui->cboSpage2);
+    combolist::choose(ui->cboSpage1, 0);
+    combolist::choose(ui->cboSpage2, 0);
+}
+
+void frmConfigLCD::unload()
+{
+    MSComm1.reset();
+    for (const auto &[combo, text] : m_designComboTexts) {
+        combo->clear();
+        combo->setEditText(text);
+    }
+    for (const auto &[box, text] : m_designMessageTexts)
+        box->setText(text);
+    ui->cmdConfig->setEnabled(true);
+}
+
+void frmConfigLCD::centreOnScreen()
+{
+    if (const QScreen *target = screen())
+        move(pos() + target->availableGeometry().center() - frameGeometry().center());
+}
+
+void frmConfigLCD::cmdConfig_Click()
+{
+    if (!isLoaded())
+        return;
+    const QString missing = missingChoiceMessage();
+    if (!missing.isEmpty()) {
+        messagebox::show(this, missing);
+        return;
+    }
+    if (!sendImage()) {
+        // The display may not have its new ID: keeping the old "Slave" keeps the main
+        // window addressing the display as it still is.
+        messagebox::show(this, portError);
+        return;
+    }
+    saveSettings();
+}
+
+QString frmConfigLCD::missingChoiceMessage() const
+{
+    // Named the way the window labels them, so the user finds the list at once.
+    const QString field1 = ui->Label10->text();
+    const QString field2 = ui->Label13->text();
+    const QString line0 = ui->Label15->text();
+    const QString line1 = ui->Label16->text();
+    const QString decimalPoint = ui->Label12->text();
+    const QString startPoint = ui->Label14->text();
+    const QString startupScreen = ui->Frame4->title();
+    const std::array<std::tuple<const QComboBox *, QString, QString>, 6> lists = {{
+        {ui->cboDP1, decimalPoint, field1},
+        {ui->cboDP2, decimalPoint, field2},
+        {ui->cboSP1, startPoint, field1},
+        {ui->cboSP2, startPoint, field2},
+        {ui->cboSpage1, startupScreen, line0},
+        {ui->cboSpage2, startupScreen, line1},
+    }};
+    for (const auto &[combo, what, where] : lists) {
+        if (combolist::position(combo) < 0)
+            return QStringLiteral("Select a %1 for %2 from the list.").arg(what, where);
+    }
+    return QString();
+}
+
+ConfigChoices frmConfigLCD::chosenPositions() const
+{
+    ConfigChoices choices;
+    choices.baudRate = combolist::position(ui->cboBR);
+    choices.dataFormat = combolist::position(ui->cboDF);
+    choices.slaveId = combolist::position(ui->cboSID);
+    choices.decimalPoint1 = combolist::position(ui->cboDP1);
+    choices.decimalPoint2 = combolist::position(ui->cboDP2);
+    choices.startPoint1 = combolist::position(ui->cboSP1);
+    choices.startPoint2 = combolist::position(ui->cboSP2);
+    choices.startupScreen1 = combolist::position(ui->cboSpage1);
+    choices.startupScreen2 = combolist::position(ui->cboSpage2);
+    choices.width1 = combolist::position(ui->cboW1);
+    choices.width2 = combolist::position(ui->cboW2);
+    return choices;
+}
+
+std::array<QString, ConfigImage::MessageCount> frmConfigLCD::messageTexts() const
+{
+    std::array<QString, ConfigImage::MessageCount> texts;
+    for (size_t i = 0; i < texts.size(); ++i)
+        texts[i] = txtMessage[i]->text();
+    return texts;
+}
+
+bool frmConfigLCD::sendImage()
+{
+    const bool useRts = modVariables::UseRts;
+    bool sent = true;
+    m_image.writeMessages(messageTexts());
+    try {
+        if (useRts)
+            MSComm1->setRTSEnable(true);
+        m_image.writeChoices(chosenPositions());
+        m_image.writeChecksum();
+        MSComm1->output(m_image.toByteArray());
+    } catch (const CommError &) {
+        sent = false;
+    }
+    // RTS must never stay up: a half-duplex adapter would hold the line for good.
+    if (useRts) {
+        try {
+            MSComm1->setRTSEnable(false);
+        } catch (const CommError &) {
+            sent = false;
+        }
+    }
+    return sent;
+}
+
+void frmConfigLCD::saveSettings()
+{
+    const int slaveId = combolist::position(ui->cboSID) + 1;
+    modINI::WriteIni(lcdSection, QStringLiteral("Slave"), QString::number(slaveId));
+    for (int i = 0; i < ConfigImage::MessageCount; ++i)
+        modINI::WriteIni(lcdSection, rowKey(i), txtMessage[static_cast<size_t>(i)]->text());
+}
