@@ -15,6 +15,10 @@ void setUp(QComboBox *combo)
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setCompleter(nullptr);
+    // Qt picks the entry matching the typed text when editing finishes (Enter, focus loss)
+    // and reports that as a choice; here only a pick from the list is a choice.
+    QObject::disconnect(combo->lineEdit(), &QLineEdit::returnPressed, combo, nullptr);
+    QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
     QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo,
                      [combo] { combo->setProperty(typedOverProperty, true); });
     QObject::connect(combo, &QComboBox::activated, combo,

@@ -1,0 +1,279 @@
+#include "frmmain.h"
+#include "ui_frmmain.h"
+
+#include "appearance.h"
+#include "combolist.h"
+#include "commerror.h"
+#include "messagebox.h"
+#include "modini.h"
+#include "modvariables.h"
+
+#include <QCloseEvent>
+#include <QLayout>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+
+#include <array>
+
+namespace {
+
+const QString connectCaption = QStringLiteral("Connect");
+const QString disconnectCaption = QStringLiteral("Disconnect");
+const QString portErrorText = QStringLiteral("COMM PORT ERROR!");
+
+const QString settingsSection = QStringLiteral("Settings");
+const QString commPortKey = QStringLiteral("CommPort");
+const QString settingKey = QStringLiteral("Setting");
+
+constexpr int highestPort = 20;
+constexpr int highestSlave = 247;
+
+// A settings string is a baud part, a comma and one of these format parts, in the order of
+// the entries of cboDF.
+const std::array<QString, 3> formatParts = {QStringLiteral("n,8,1"), QStringLiteral("n,8,2"),
+                                            QStringLiteral("e,8,1")};
+const std::array<QString, 3> bauds = {QStringLiteral("9600"), QStringLiteral("19200"),
+                                      QStringLiteral("38400")};
+const QString defaultSettings = QStringLiteral("9600,n,8,1");
+
+int formatIndex(const QString &settings)
+{
+    for (int i = 0; i < int(formatParts.size()); ++i) {
+        if (settings.endsWith(formatParts[i]))
+            return i;
+    }
+    return -1;
+}
+
+bool isKnownSettings(const QString &settings)
+{
+    for (const QString &baud : bauds) {
+        for (const QString &format : formatParts) {
+            if (settings == baud + QLatin1Char(',') + format)
+                return true;
+        }
+    }
+    return false;
+}
+
+// A stored number the lists can select: decimal digits, 1 to highest, written back without
+// leading zeros. Anything else (an edited or damaged file) starts at "1".
+QString usableNumber(const QString &stored, int highest)
+{
+    constexpr int longestDigits = 3;
+    bool allDigits = !stored.isEmpty() && stored.size() <= longestDigits;
+    for (const QChar c : stored)
+        allDigits = allDigits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    const int value = allDigits ? stored.toInt() : 0;
+    return value >= 1 && value <= highest ? QString::number(value) : QStringLiteral("1");
+}
+
+QString hexEntry(int value, int digits)
+{
+    return QStringLiteral("0x") +
+           QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
+}
+
+QString registerAddressEntry(int value)
+{
+    return hexEntry(value, 4);
+}
+
+QString dataByteEntry(int value)
+{
+    return hexEntry(value, 2);
+}
+
+} // namespace
+
+frmMain::frmMain(std::unique_ptr<SerialDevice> device, QWidget *parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()), Timer1(new QTimer(this)),
+      MSComm1(std::move(device))
+{
+    ui->setupUi(this);
+    setUpWindow();
+    load();
+    connectHandlers();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::setUpWindow()
+{
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    appearance::apply(this);
+    // The central widget has a fixed size; the window follows it and the menu bar's height.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(20);
+
+    for (QComboBox *combo : findChildren<QComboBox *>())
+        combolist::setUp(combo);
+    adjustSize();
+}
+
+// Centred each time the program shows the window, once its frame is known.
+void frmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        move(pos() + screen()->availableGeometry().center() - frameGeometry().center());
+}
+
+// The load step: lists filled, stored values restored and selected, the port object set up
+// and left closed. Program selections run no handler; the variables are set here directly.
+void frmMain::load()
+{
+    using namespace modVariables;
+
+    for (int port = 1; port <= highestPort; ++port) {
+        ui->cboComm->addItem(QString::number(port));
+        ui->cboComm->setItemData(port - 1, MSComm::devicePath(port), Qt::ToolTipRole);
+    }
+
+    CommPortNo = usableNumber(modINI::ReadIni(settingsSection, commPortKey), highestPort);
+    CommSettings = modINI::ReadIni(settingsSection, settingKey);
+    if (!isKnownSettings(CommSettings))
+        CommSettings = defaultSettings;
+    SlaveAddr =
+        usableNumber(modINI::ReadIni(QStringLiteral("LCD"), QStringLiteral("Slave")), highestSlave);
+
+    combolist::choose(ui->cboComm, CommPortNo.toInt() - 1);
+
+    const std::array<QRadioButton *, 3> baudButtons = {ui->opt9600, ui->opt19200, ui->opt38400};
+    for (int i = 0; i < int(bauds.size()); ++i) {
+        if (CommSettings.startsWith(bauds[i] + QLatin1Char(',')))
+            baudButtons[i]->setChecked(true);
+    }
+
+    ui->cboDF->addItems({QStringLiteral("8N1"), QStringLiteral("8N2"), QStringLiteral("8E1")});
+    combolist::choose(ui->cboDF, formatIndex(CommSettings));
+
+    for (int slave = 1; slave <= highestSlave; ++slave)
+        ui->cboSlaveID->addItem(QString::number(slave));
+    combolist::choose(ui->cboSlaveID, SlaveAddr.toInt() - 1);
+
+    fillCommandLists();
+
+    MSComm1.setCommPort(CommPortNo.toInt());
+    MSComm1.setSettings(CommSettings);
+    MSComm1.setInputMode(1);
+}
+
+void frmMain::fillCommandLists()
+{
+    ui->cboAddr05->addItems({registerAddressEntry(0), registerAddressEntry(1)});
+    ui->cboData05->addItems({QStringLiteral("0x0000"), QStringLiteral("0xFF00")});
+    combolist::choose(ui->cboAddr05, 0);
+    combolist::choose(ui->cboData05, 0);
+
+    constexpr int sharedAddresses = 16;
+    constexpr int singleRegisterAddresses = 25;
+    for (int v = 0; v < sharedAddresses; ++v) {
+        ui->cboAddr06->addItem(registerAddressEntry(v));
+        ui->cboAddr16->addItem(registerAddressEntry(v));
+    }
+    for (int v = sharedAddresses; v < singleRegisterAddresses; ++v)
+        ui->cboAddr06->addItem(registerAddressEntry(v));
+
+    constexpr int byteValues = 256;
+    for (int v = 0; v < byteValues; ++v) {
+        ui->cboDataH06->addItem(dataByteEntry(v));
+        ui->cboDataL06->addItem(dataByteEntry(v));
+    }
+
+    for (QComboBox *combo : {ui->cboAddr06, ui->cboAddr16, ui->cboDataH06, ui->cboDataL06})
+        combolist::choose(combo, 0);
+}
+
+void frmMain::connectHandlers()
+{
+    connect(ui->cboComm, &QComboBox::activated, this, &frmMain::portChosen);
+    connect(ui->opt9600, &QRadioButton::clicked, this, [this] { baudChosen(bauds[0]); });
+    connect(ui->opt19200, &QRadioButton::clicked, this, [this] { baudChosen(bauds[1]); });
+    connect(ui->opt38400, &QRadioButton::clicked, this, [this] { baudChosen(bauds[2]); });
+    connect(ui->cboDF, &QComboBox::activated, this, &frmMain::dataFormatChosen);
+    connect(ui->cmdConnect, &QPushButton::clicked, this, &frmMain::connectPressed);
+    connect(ui->cboSlaveID, &QComboBox::activated, this, &frmMain::slaveChosen);
+    connect(ui->mnuConfig, &QAction::triggered, this, &frmMain::configChosen);
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    modINI::WriteIni(settingsSection, commPortKey, modVariables::CommPortNo);
+    modINI::WriteIni(settingsSection, settingKey, modVariables::CommSettings);
+    event->accept();
+}
+
+void frmMain::portChosen(int index)
+{
+    MSComm1.setCommPort(index + 1);
+    modVariables::CommPortNo = QString::number(index + 1);
+}
+
+// The format part is the last five characters; the baud part is everything before its comma.
+void frmMain::baudChosen(const QString &baud)
+{
+    QString &settings = modVariables::CommSettings;
+    settings = baud + QLatin1Char(',') + settings.right(formatParts[0].size());
+    MSComm1.setSettings(settings);
+}
+
+void frmMain::dataFormatChosen(int index)
+{
+    QString &settings = modVariables::CommSettings;
+    settings = settings.left(settings.size() - formatParts[0].size()) + formatParts[index];
+    MSComm1.setSettings(settings);
+}
+
+// The caption is the connection state. UseRts follows "Use RTS" on every press, even one
+// whose open or close then fails.
+void frmMain::connectPressed()
+{
+    modVariables::UseRts = ui->Check1->isChecked();
+    const QString caption = ui->cmdConnect->text();
+    try {
+        if (caption == connectCaption) {
+            MSComm1.setPortOpen(true);
+            showConnected(true);
+        } else if (caption == disconnectCaption) {
+            MSComm1.setPortOpen(false);
+            showConnected(false);
+        }
+    } catch (const CommError &) {
+        messagebox::show(this, portErrorText);
+    }
+}
+
+void frmMain::showConnected(bool connected)
+{
+    ui->fComm->setEnabled(!connected);
+    ui->fCom5->setEnabled(connected);
+    ui->fCom6->setEnabled(connected);
+    ui->fCom16->setEnabled(connected);
+    ui->cmdConnect->setText(connected ? disconnectCaption : connectCaption);
+}
+
+void frmMain::slaveChosen(int index)
+{
+    modVariables::SlaveAddr = QString::number(index + 1);
+}
+
+// The configuration window opens the same port number on its own port object, so the main
+// port lets go of it first. Caption and groups keep the connected look; the next press of
+// "Disconnect" brings the window back to the disconnected state.
+void frmMain::configChosen()
+{
+    try {
+        if (MSComm1.portOpen())
+            MSComm1.setPortOpen(false);
+    } catch (const CommError &) {
+        messagebox::show(this, portErrorText);
+        return;
+    }
+    modVariables::UseRts = ui->Check1->isChecked();
+    emit configWindowRequested();
+}
