@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QSocketNotifier;
+
+namespace lcdsim {
+
+/*! \brief The simulator's end of the line: a pseudo-terminal in raw mode.
+ *
+ * A master program opens devicePath() as its serial port; the simulator reads and writes the
+ * other side. The simulator keeps the device side open itself, so the terminal survives a
+ * master closing and reopening its port. POSIX only; elsewhere open() fails with a message.
+ */
+class PseudoTerminal : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit PseudoTerminal(QObject *parent = nullptr);
+    ~PseudoTerminal() override;
+    PseudoTerminal(const PseudoTerminal &) = delete;
+    PseudoTerminal &operator=(const PseudoTerminal &) = delete;
+
+    //! Creates the terminal; false with the reason in *error.
+    bool open(QString *error);
+    //! The device a master opens, for example /dev/pts/5.
+    QString devicePath() const { return m_devicePath; }
+
+    /*! Makes path a symbolic link to the device, removed again when this object goes. An
+     * existing symbolic link there (left by an earlier run) is replaced; any other file is not. */
+    bool makeLink(const QString &path, QString *error);
+
+    //! Puts bytes on the line; false when the master's side did not take them all.
+    bool write(const QByteArray &bytes);
+
+signals:
+    void received(const QByteArray &bytes);
+    //! The terminal can no longer be read.
+    void failed(const QString &reason);
+
+private:
+    void readAvailable();
+    void closeAll();
+
+    int m_controlFd = -1;
+    int m_deviceFd = -1;
+    QString m_devicePath;
+    QString m_linkPath;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};
+
+} // namespace lcdsim
