@@ -4,9 +4,11 @@
 #include "appearance.h"
 #include "combolist.h"
 #include "commerror.h"
+#include "cp1252.h"
 #include "messagebox.h"
 #include "modini.h"
 #include "modvariables.h"
+#include "writecommands.h"
 
 #include <QCloseEvent>
 #include <QLayout>
@@ -87,9 +89,16 @@ QString dataByteEntry(int value)
 
 } // namespace
 
-frmMain::frmMain(std::unique_ptr<SerialDevice> device, QWidget *parent)
+frmMain::frmMain(std::unique_ptr<SerialDevice> device, frmConfigLCD::DeviceFactory configDevices,
+                 QWidget *parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()), Timer1(new QTimer(this)),
-      MSComm1(std::move(device))
+      MSComm1(std::move(device)),
+      m_exchange(MSComm1, *Timer1,
+                 MonitorField{[this] { return ui->lblTxData->text(); },
+                              [this](const QString &text) { ui->lblTxData->setText(text); }},
+                 MonitorField{[this] { return ui->lblRxData->text(); },
+                              [this](const QString &text) { ui->lblRxData->setText(text); }}),
+      m_configDevices(std::move(configDevices))
 {
     ui->setupUi(this);
     setUpWindow();
@@ -199,12 +208,28 @@ void frmMain::connectHandlers()
     connect(ui->cmdConnect, &QPushButton::clicked, this, &frmMain::connectPressed);
     connect(ui->cboSlaveID, &QComboBox::activated, this, &frmMain::slaveChosen);
     connect(ui->mnuConfig, &QAction::triggered, this, &frmMain::configChosen);
+    connect(ui->cmdSend05, &QPushButton::clicked, this, &frmMain::send05Pressed);
+    connect(ui->cmdSend06, &QPushButton::clicked, this, &frmMain::send06Pressed);
+    connect(ui->cmdSend16, &QPushButton::clicked, this, &frmMain::send16Pressed);
 }
 
+// The port's life ends with the window: it is let go once the settings are saved. A close
+// asked for while an exchange waits would pull the port from under it, so it waits its turn.
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    if (m_exchange.inProgress()) {
+        m_closePending = true;
+        event->ignore();
+        return;
+    }
+    m_closePending = false;
     modINI::WriteIni(settingsSection, commPortKey, modVariables::CommPortNo);
     modINI::WriteIni(settingsSection, settingKey, modVariables::CommSettings);
+    try {
+        MSComm1.setPortOpen(false);
+    } catch (const CommError &) {
+        // The window closes whatever the port says; there is nothing left to tell the user.
+    }
     event->accept();
 }
 
@@ -233,6 +258,8 @@ void frmMain::dataFormatChosen(int index)
 // whose open or close then fails.
 void frmMain::connectPressed()
 {
+    if (m_exchange.inProgress())
+        return;
     modVariables::UseRts = ui->Check1->isChecked();
     const QString caption = ui->cmdConnect->text();
     try {
@@ -267,6 +294,8 @@ void frmMain::slaveChosen(int index)
 // "Disconnect" brings the window back to the disconnected state.
 void frmMain::configChosen()
 {
+    if (m_exchange.inProgress())
+        return;
     try {
         if (MSComm1.portOpen())
             MSComm1.setPortOpen(false);
@@ -275,5 +304,68 @@ void frmMain::configChosen()
         return;
     }
     modVariables::UseRts = ui->Check1->isChecked();
-    emit configWindowRequested();
+    if (!m_configWindow)
+        m_configWindow = std::make_unique<frmConfigLCD>(m_configDevices);
+    m_configWindow->showFromMenu();
+}
+
+void frmMain::send05Pressed()
+{
+    if (m_exchange.inProgress())
+        return;
+    if (!haveChoices({{ui->cboAddr05, ui->Label6->text()}}))
+        return;
+    const int length = writecommands::buildFunction05(combolist::position(ui->cboSlaveID),
+                                                      combolist::position(ui->cboAddr05),
+                                                      combolist::position(ui->cboData05));
+    runExchange(length, writecommands::waitTicks05);
+}
+
+void frmMain::send06Pressed()
+{
+    if (m_exchange.inProgress())
+        return;
+    const QString value = QStringLiteral(" value");
+    if (!haveChoices({{ui->cboAddr06, ui->Label8->text()},
+                      {ui->cboDataH06, ui->Label9->text() + value},
+                      {ui->cboDataL06, ui->Label10->text() + value}}))
+        return;
+    const int length = writecommands::buildFunction06(
+        combolist::position(ui->cboSlaveID), combolist::position(ui->cboAddr06),
+        combolist::position(ui->cboDataH06), combolist::position(ui->cboDataL06));
+    runExchange(length, writecommands::waitTicks06);
+}
+
+// One byte per character, so the byte count is the message's length in characters.
+void frmMain::send16Pressed()
+{
+    if (m_exchange.inProgress())
+        return;
+    if (!haveChoices({{ui->cboAddr16, ui->Label11->text()}}))
+        return;
+    const int length = writecommands::buildFunction16(combolist::position(ui->cboSlaveID),
+                                                      combolist::position(ui->cboAddr16),
+                                                      cp1252::encode(ui->txtMessage->text()));
+    runExchange(length, writecommands::waitTicks16);
+}
+
+// A list typed over has no value to put on the line; named as the window labels it, the user
+// finds it at once.
+bool frmMain::haveChoices(std::initializer_list<RequiredList> lists)
+{
+    for (const RequiredList &required : lists) {
+        if (combolist::position(required.list) < 0) {
+            messagebox::show(this, QStringLiteral("Select a %1 from the list.").arg(required.name));
+            return false;
+        }
+    }
+    return true;
+}
+
+void frmMain::runExchange(int requestLength, int waitTicks)
+{
+    if (m_exchange.run(requestLength, waitTicks) == Exchange::Outcome::PortError)
+        messagebox::show(this, portErrorText);
+    if (m_closePending)
+        close();
 }

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "exchange.h"
+#include "frmconfiglcd.h"
 #include "mscomm.h"
 
 #include <QMainWindow>
 
+#include <initializer_list>
 #include <memory>
 
+class QComboBox;
 class QTimer;
 class SerialDevice;
 
@@ -17,24 +21,30 @@ class frmMain;
  * command groups and the communication monitor.
  *
  * Construction restores port number, settings and slave address from pravix.ini and leaves
- * the port closed; closing the window saves port number and settings. The connection state
- * lives in the caption of cmdConnect ("Connect" / "Disconnect") and nowhere else.
+ * the port closed; closing the window saves port number and settings and lets go of the port.
+ * The connection state lives in the caption of cmdConnect ("Connect" / "Disconnect") and
+ * nowhere else.
+ *
+ * A Send runs one exchange, which keeps the window's events flowing while it waits for the
+ * answer. Until it has ended, the Send buttons, Connect/Disconnect and "Config LCD" do nothing,
+ * and a request to close the window is carried out once it has ended.
  */
 class frmMain : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    //! Without a device, MSComm1 drives the real serial device its port number maps to.
-    explicit frmMain(std::unique_ptr<SerialDevice> device = nullptr, QWidget *parent = nullptr);
+    /*! Without a device, MSComm1 drives the real serial device its port number maps to; an
+     * empty factory gives the configuration window the real device as well. */
+    explicit frmMain(std::unique_ptr<SerialDevice> device = nullptr,
+                     frmConfigLCD::DeviceFactory configDevices = {}, QWidget *parent = nullptr);
     ~frmMain() override;
 
     //! The window's serial port object, MSComm1.
     MSComm &serialPort() { return MSComm1; }
 
-signals:
-    //! "Config LCD" was chosen: the main port is closed and UseRts sampled.
-    void configWindowRequested();
+    //! The configuration window, made by the first "Config LCD" and kept; null until then.
+    frmConfigLCD *configWindow() const { return m_configWindow.get(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -53,9 +63,29 @@ private:
     void slaveChosen(int index);
     void configChosen();
 
+    void send05Pressed();
+    void send06Pressed();
+    void send16Pressed();
+
+    //! A list the request needs a value from, and the words its message names it by.
+    struct RequiredList
+    {
+        const QComboBox *list;
+        QString name;
+    };
+    //! True when every list has a chosen entry; otherwise tells the user about the first without.
+    bool haveChoices(std::initializer_list<RequiredList> lists);
+    void runExchange(int requestLength, int waitTicks);
+
     void showConnected(bool connected);
 
     std::unique_ptr<Ui::frmMain> ui;
     QTimer *Timer1;
     MSComm MSComm1;
+    Exchange m_exchange;
+    //! A close asked for during an exchange, carried out when it has ended.
+    bool m_closePending = false;
+    frmConfigLCD::DeviceFactory m_configDevices;
+    //! A top-level window of its own, made on the first "Config LCD" and kept for the run.
+    std::unique_ptr<frmConfigLCD> m_configWindow;
 };

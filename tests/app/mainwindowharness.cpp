@@ -1,33 +1,17 @@
 #include "mainwindowharness.h"
 
-#include "commerror.h"
-#include "frmmain.h"
 #include "messagebox.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QElapsedTimer>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
-
-void FakeSerialDevice::open(const QString &path, const SerialSettings &settings)
-{
-    ++m_record->opens;
-    if (m_record->failOpen)
-        throw CommError(QStringLiteral("open refused"));
-    m_record->openedPath = path;
-    m_record->openedSettings = settings.text;
-    m_record->open = true;
-}
-
-void FakeSerialDevice::close()
-{
-    ++m_record->closes;
-    if (m_record->failClose)
-        throw CommError(QStringLiteral("close refused"));
-    m_record->open = false;
-}
+#include <QThread>
+#include <QTimer>
 
 MessageCatcher::MessageCatcher()
 {
@@ -81,10 +65,45 @@ ConnectionLook connectedLook()
     return {QStringLiteral("Disconnect"), false, true, true, true, true};
 }
 
+FakeWindow makeFakeWindow(frmConfigLCD::DeviceFactory configDevices)
+{
+    auto device = std::make_unique<FakeSerialDevice>();
+    FakeWindow made;
+    made.device = device.get();
+    made.window = std::make_unique<frmMain>(std::move(device), std::move(configDevices));
+    made.window->show();
+    return made;
+}
+
+QByteArray settingsForLine(const QString &devicePath)
+{
+    return "[Settings]\nCommPort=1\nSetting=9600,n,8,1\n[Ports]\n1=" + devicePath.toUtf8() + "\n";
+}
+
+int countOf(const FakeSerialDevice &device, FakeSerialDevice::Kind kind)
+{
+    return static_cast<int>(device.kinds().count(kind));
+}
+
 void userChooses(QComboBox *combo, int index)
 {
     combo->setCurrentIndex(index);
     emit combo->activated(index);
+}
+
+void userTypesOver(QComboBox *combo, const QString &text)
+{
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), text);
+}
+
+void userTypes(QLineEdit *field, const QString &text)
+{
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    for (const char32_t character : text.toUcs4())
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString::fromUcs4(&character, 1),
+                            Qt::NoModifier);
 }
 
 void userClicks(QAbstractButton *button)
@@ -97,4 +116,21 @@ void userChoosesConfigLcd(frmMain &window)
     QMenuBar *bar = window.menuBar();
     QAction *config = control<QAction>(window, "mnuConfig");
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(config).center());
+}
+
+void duringNextWait(frmMain &window, std::function<void()> action)
+{
+    QObject::connect(control<QTimer>(window, "Timer1"), &QTimer::timeout, &window,
+                     std::move(action), Qt::SingleShotConnection);
+}
+
+void awaitAnswerDuringNextWait(frmMain &window, int answerBytes)
+{
+    duringNextWait(window, [&window, answerBytes] {
+        constexpr int patienceMs = 2000;
+        QElapsedTimer clock;
+        clock.start();
+        while (window.serialPort().inBufferCount() < answerBytes && clock.elapsed() < patienceMs)
+            QThread::msleep(1);
+    });
 }

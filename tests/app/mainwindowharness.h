@@ -1,45 +1,18 @@
 #pragma once
 
+#include "fakeserialdevice.h"
 #include "frmmain.h"
-#include "serialdevice.h"
 
+#include <QByteArray>
 #include <QComboBox>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QAbstractButton;
-
-/*! \brief Stands in for the serial device: remembers what was opened and can be told to fail. */
-class FakeSerialDevice : public SerialDevice
-{
-public:
-    struct Record
-    {
-        QString openedPath;
-        QString openedSettings;
-        int opens = 0;
-        int closes = 0;
-        bool failOpen = false;
-        bool failClose = false;
-        bool open = false;
-    };
-
-    explicit FakeSerialDevice(std::shared_ptr<Record> record) : m_record(std::move(record)) {}
-
-    void open(const QString &path, const SerialSettings &settings) override;
-    void close() override;
-    bool isOpen() const override { return m_record->open; }
-    void setRts(bool) override {}
-    void write(const QByteArray &) override {}
-    void drain() override {}
-    int bytesWaiting() override { return 0; }
-    QByteArray readAll() override { return {}; }
-
-private:
-    std::shared_ptr<Record> m_record;
-};
+class QLineEdit;
 
 /*! \brief Collects message box texts instead of showing modal boxes, while it lives. */
 class MessageCatcher
@@ -71,14 +44,45 @@ ConnectionLook connectionLook(frmMain &window);
 ConnectionLook disconnectedLook();
 ConnectionLook connectedLook();
 
+/*! \brief A main window over a fake device. The device belongs to the window's port object;
+ * the pointer stays valid as long as the window lives. */
+struct FakeWindow
+{
+    std::unique_ptr<frmMain> window;
+    FakeSerialDevice *device = nullptr;
+};
+//! Made and shown; the configuration window, once opened, gets its devices from configDevices.
+FakeWindow makeFakeWindow(frmConfigLCD::DeviceFactory configDevices = {});
+
+//! Settings that put port 1 at 9600 8N1 on this device path.
+QByteArray settingsForLine(const QString &devicePath);
+
+//! How many events of this kind the device has recorded.
+int countOf(const FakeSerialDevice &device, FakeSerialDevice::Kind kind);
+
 //! A choice from the drop-down list, as Qt reports one: the entry becomes current, then activated.
 void userChooses(QComboBox *combo, int index);
+
+//! Replaces the text of the list's field by typing, which leaves it without a chosen entry.
+void userTypesOver(QComboBox *combo, const QString &text);
+
+//! Replaces the field's text key by key, each key carrying its character as a keyboard layout
+//! delivers characters beyond ASCII.
+void userTypes(QLineEdit *field, const QString &text);
 
 //! A left click in the middle of the button.
 void userClicks(QAbstractButton *button);
 
 //! Clicks "Config LCD" on the menu bar.
 void userChoosesConfigLcd(frmMain &window);
+
+//! Runs action on the first tick of Timer1, that is in the middle of the next response wait.
+void duringNextWait(frmMain &window, std::function<void()> action);
+
+/*! During the next response wait, holds the window until at least answerBytes bytes have
+ * arrived (two seconds at most), so that a busy machine cannot make the far end's answer late
+ * for the fixed wait. The wait still counts its ticks after that. */
+void awaitAnswerDuringNextWait(frmMain &window, int answerBytes);
 
 //! The named child control; null when there is none.
 template <typename T> T *control(frmMain &window, const char *name)

@@ -10,12 +10,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
 
-// The port settings handlers, Connect / Disconnect, the slave list and "Config LCD".
+// The port settings handlers, Connect / Disconnect and the slave list.
 class TestFrmMainConnection : public QObject
 {
     Q_OBJECT
@@ -37,9 +36,7 @@ private slots:
     void connectToMissingDevice_data();
     void connectToMissingDevice();
     void connectOpensTheChosenPortWithTheChosenSettings();
-    void failedDisconnectKeepsTheConnectedLook();
-    void configLcdWhileConnected();
-    void configLcdWhileDisconnected();
+    void failedOpenCanBeRetried();
 
 private:
     //! A window over a fake device, its settings file holding these lines first.
@@ -50,7 +47,7 @@ private:
 
     std::unique_ptr<TempSettings> m_settings;
     std::unique_ptr<MessageCatcher> m_messages;
-    std::shared_ptr<FakeSerialDevice::Record> m_device;
+    FakeSerialDevice *m_device = nullptr;
     std::unique_ptr<frmMain> m_window;
 };
 
@@ -59,12 +56,12 @@ void TestFrmMainConnection::init()
     modVariables::resetAll();
     m_settings = std::make_unique<TempSettings>();
     m_messages = std::make_unique<MessageCatcher>();
-    m_device = std::make_shared<FakeSerialDevice::Record>();
 }
 
 void TestFrmMainConnection::cleanup()
 {
     m_window.reset();
+    m_device = nullptr;
     m_messages.reset();
     m_settings.reset();
 }
@@ -72,15 +69,14 @@ void TestFrmMainConnection::cleanup()
 std::unique_ptr<frmMain> TestFrmMainConnection::fakeWindow(const QByteArray &file)
 {
     m_settings->writeRaw(file);
-    auto window = std::make_unique<frmMain>(std::make_unique<FakeSerialDevice>(m_device));
-    window->show();
-    return window;
+    FakeWindow made = makeFakeWindow();
+    m_device = made.device;
+    return std::move(made.window);
 }
 
 std::unique_ptr<frmMain> TestFrmMainConnection::realWindow(const QString &portOneDevice)
 {
-    m_settings->writeRaw(
-        "[Settings]\nCommPort=1\nSetting=9600,n,8,1\n[Ports]\n1=" + portOneDevice.toUtf8() + "\n");
+    m_settings->writeRaw(settingsForLine(portOneDevice));
     auto window = std::make_unique<frmMain>();
     window->show();
     return window;
@@ -222,7 +218,7 @@ void TestFrmMainConnection::typedTextChangesNothing()
     QCOMPARE(modVariables::SlaveAddr, QStringLiteral("3"));
     QCOMPARE(m_window->serialPort().commPort(), 2);
     QCOMPARE(m_window->serialPort().settings(), QStringLiteral("19200,n,8,1"));
-    QCOMPARE(m_device->opens, 0);
+    QCOMPARE(countOf(*m_device, FakeSerialDevice::Kind::Open), 0);
 
     // A pick from the list afterwards is a choice again.
     userChooses(list, 0);
@@ -285,75 +281,29 @@ void TestFrmMainConnection::connectOpensTheChosenPortWithTheChosenSettings()
     userChooses(control<QComboBox>(*m_window, "cboComm"), 6);
     userClicks(control<QRadioButton>(*m_window, "opt38400"));
     userChooses(control<QComboBox>(*m_window, "cboDF"), 2);
-    QCOMPARE(m_device->opens, 0);
+    QCOMPARE(countOf(*m_device, FakeSerialDevice::Kind::Open), 0);
 
     userClicks(control<QPushButton>(*m_window, "cmdConnect"));
-    QCOMPARE(m_device->opens, 1);
-    QCOMPARE(m_device->openedPath, MSComm::devicePath(7));
-    QCOMPARE(m_device->openedSettings, QStringLiteral("38400,e,8,1"));
+    QCOMPARE(countOf(*m_device, FakeSerialDevice::Kind::Open), 1);
+    const FakeSerialDevice::Event &opened = m_device->events().first();
+    QCOMPARE(opened.path, MSComm::devicePath(7));
+    QCOMPARE(opened.settings, QStringLiteral("38400,e,8,1"));
     QCOMPARE(connectionLook(*m_window), connectedLook());
 }
 
-void TestFrmMainConnection::failedDisconnectKeepsTheConnectedLook()
+// A refused open changes nothing, so the next press simply tries again.
+void TestFrmMainConnection::failedOpenCanBeRetried()
 {
     m_window = fakeWindow("[Settings]\nCommPort=1\n");
     auto *connectButton = control<QPushButton>(*m_window, "cmdConnect");
-    userClicks(connectButton);
-    QCOMPARE(connectionLook(*m_window), connectedLook());
-
-    m_device->failClose = true;
+    m_device->failNext(FakeSerialDevice::Operation::Open);
     userClicks(connectButton);
     QCOMPARE(m_messages->texts, QStringList{QStringLiteral("COMM PORT ERROR!")});
-    QCOMPARE(connectionLook(*m_window), connectedLook());
+    QCOMPARE(connectionLook(*m_window), disconnectedLook());
 
-    m_device->failClose = false;
     userClicks(connectButton);
     QCOMPARE(m_messages->texts.size(), 1);
-    QCOMPARE(connectionLook(*m_window), disconnectedLook());
-}
-
-void TestFrmMainConnection::configLcdWhileConnected()
-{
-    PtyPair line;
-    QVERIFY(line.isValid());
-    m_window = realWindow(line.devicePath());
-    QSignalSpy requested(m_window.get(), &frmMain::configWindowRequested);
-    auto *connectButton = control<QPushButton>(*m_window, "cmdConnect");
-    userClicks(connectButton);
     QCOMPARE(connectionLook(*m_window), connectedLook());
-
-    modVariables::UseRts = true;
-    userChoosesConfigLcd(*m_window);
-    QCOMPARE(requested.count(), 1);
-    QVERIFY(!modVariables::UseRts);
-    ConnectionLook portClosed = connectedLook();
-    portClosed.portOpen = false;
-    QCOMPARE(connectionLook(*m_window), portClosed);
-
-    // Closing the already closed port is no error.
-    userClicks(connectButton);
-    QCOMPARE(m_messages->texts, QStringList());
-    QCOMPARE(connectionLook(*m_window), disconnectedLook());
-
-    userClicks(connectButton);
-    QCOMPARE(connectionLook(*m_window), connectedLook());
-    QCOMPARE(m_messages->texts, QStringList());
-}
-
-void TestFrmMainConnection::configLcdWhileDisconnected()
-{
-    m_window = fakeWindow("[Settings]\nCommPort=1\n");
-    QSignalSpy requested(m_window.get(), &frmMain::configWindowRequested);
-    userClicks(control<QCheckBox>(*m_window, "Check1"));
-    QVERIFY(!modVariables::UseRts);
-
-    userChoosesConfigLcd(*m_window);
-    QCOMPARE(requested.count(), 1);
-    QVERIFY(modVariables::UseRts);
-    QCOMPARE(connectionLook(*m_window), disconnectedLook());
-    QCOMPARE(m_device->opens, 0);
-    QCOMPARE(m_device->closes, 0);
-    QCOMPARE(m_messages->texts, QStringList());
 }
 
 QTEST_MAIN(TestFrmMainConnection)
