@@ -8,6 +8,7 @@
 #include "messagebox.h"
 #include "modini.h"
 #include "modvariables.h"
+#include "porthint.h"
 #include "writecommands.h"
 
 #include <QCloseEvent>
@@ -270,7 +271,8 @@ void frmMain::connectPressed()
             MSComm1.setPortOpen(false);
             showConnected(false);
         }
-    } catch (const CommError &) {
+    } catch (const CommError &error) {
+        porthint::report(error);
         messagebox::show(this, portErrorText);
     }
 }

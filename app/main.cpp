@@ -1,13 +1,42 @@
 #include "appearance.h"
+#include "commandline.h"
 #include "frmmain.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("PravixApp"));
+    QCoreApplication::setApplicationVersion(commandline::versionText());
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Help and version are answered without a window system, so they work over ssh too.
+    std::unique_ptr<QCoreApplication> app;
+    if (commandline::consoleOnly(arguments))
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+
+    QCommandLineParser parser;
+    commandline::addOptions(parser);
+    parser.process(*app);
+    QString error;
+    if (!commandline::apply(parser, &error)) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                     qPrintable(error));
+        return 1;
+    }
+
+    // Ties the windows to the installed desktop entry (its icon and name in the task bar).
+    QGuiApplication::setDesktopFileName(QStringLiteral(PRAVIX_APP_ID));
     appearance::registerTahoma();
     frmMain window;
     window.show();
-    return QApplication::exec();
+    return QCoreApplication::exec();
 }

@@ -8,6 +8,7 @@
 #include "messagebox.h"
 #include "modini.h"
 #include "modvariables.h"
+#include "porthint.h"
 #include "wrappedbuttonstyle.h"
 
 #include <QCloseEvent>
@@ -115,7 +116,8 @@ bool frmConfigLCD::openPort()
             return false;
         MSComm1->setCommPort(portNumber);
         MSComm1->setPortOpen(true);
-    } catch (const CommError &) {
+    } catch (const CommError &error) {
+        porthint::report(error);
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "dirpath.h"
 #include "privateprofile.h"
+#include "settingslocation.h"
 
 #include <QCoreApplication>
 
@@ -30,6 +31,14 @@ QString firstCharacters(const QString &text, qsizetype count)
     return text.left(end);
 }
 
+SettingsLocation location()
+{
+    // Whether the executable's folder can be written does not change while the program runs.
+    static const bool executableDirWritable = isWritableDirectory(AppDir());
+    return SettingsLocation::choose(overridePath(), AppDir(), executableDirWritable,
+                                    userSettingsDir());
+}
+
 } // namespace
 
 QString AppDir()
@@ -39,20 +48,20 @@ QString AppDir()
 
 QString ReadIni(const QString &section, const QString &key)
 {
-    return firstCharacters(privateprofile::readValue(iniFilePath(), section, key),
+    return firstCharacters(privateprofile::readValue(location().readPath(), section, key),
                            MaxValueCharacters);
 }
 
 void WriteIni(const QString &section, const QString &key, const QString &value)
 {
-    privateprofile::writeValue(iniFilePath(), section, key, value);
+    const SettingsLocation where = location();
+    where.prepareWrite();
+    privateprofile::writeValue(where.file(), section, key, value);
 }
 
 QString iniFilePath()
 {
-    if (!overridePath().isEmpty())
-        return overridePath();
-    return AppDir() + QStringLiteral("pravix.ini");
+    return location().file();
 }
 
 void setIniFilePath(const QString &path)

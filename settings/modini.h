@@ -2,7 +2,12 @@
 
 #include <QString>
 
-/*! \brief Reads and writes single values of "pravix.ini" beside the executable.
+/*! \brief Reads and writes single values of the settings file "pravix.ini".
+ *
+ * The file is the one beside the executable whenever that folder can be written. Where it
+ * cannot (an installed program), reads and writes go to the user's own pravix.ini, which the
+ * first write starts from a copy of the one beside the executable; until then reads come from
+ * that one. A file named outright wins over both.
  *
  * The file is opened by name on every call; nothing is cached and nothing stays open.
  * Reads of anything not stored give empty text; a failed write goes unnoticed.
@@ -17,10 +22,10 @@ QString ReadIni(const QString &section, const QString &key);
 
 void WriteIni(const QString &section, const QString &key, const QString &value);
 
-//! The file every read and write uses now.
+//! The file writes go to now.
 QString iniFilePath();
 
-//! Names the file outright instead of the one beside the executable; empty text undoes it.
+//! Names the file outright instead of choosing one; empty text undoes it.
 void setIniFilePath(const QString &path);
 
 } // namespace modINI

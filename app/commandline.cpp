@@ -1,0 +1,77 @@
+#include "commandline.h"
+
+#include "modini.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace commandline {
+
+namespace {
+
+const QString settingsOption = QStringLiteral("settings");
+
+} // namespace
+
+QString versionText()
+{
+    return QStringLiteral(PRAVIX_RELEASE " (build " PRAVIX_VERSION ")");
+}
+
+void addOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QStringLiteral("Modbus RTU master for the Pravix serial "
+                                                    "character display."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(QCommandLineOption(
+        settingsOption,
+        QStringLiteral("Keep the settings in <file> instead of pravix.ini beside the program "
+                       "(or in the user's configuration folder where that folder cannot be "
+                       "written)."),
+        QStringLiteral("file")));
+}
+
+bool consoleOnly(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    addOptions(parser);
+    // Arguments the toolkit itself takes (-platform, -style, ...) fail this parse; they need
+    // the window system anyway.
+    if (!parser.parse(arguments))
+        return false;
+    return parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
+           parser.isSet(QStringLiteral("version"));
+}
+
+bool apply(const QCommandLineParser &parser, QString *error)
+{
+    const QStringList stray = parser.positionalArguments();
+    if (!stray.isEmpty()) {
+        *error = QStringLiteral("Unexpected argument '%1'.").arg(stray.first());
+        return false;
+    }
+    if (!parser.isSet(settingsOption))
+        return true;
+    const QString named = parser.value(settingsOption);
+    if (named.isEmpty()) {
+        *error = QStringLiteral("--settings needs a file name.");
+        return false;
+    }
+    // Made absolute now, so that the file stays the same whatever the working folder later is.
+    const QFileInfo file(named);
+    if (file.isDir()) {
+        *error = QStringLiteral("%1 is a folder, not a file.").arg(file.absoluteFilePath());
+        return false;
+    }
+    if (!file.absoluteDir().exists()) {
+        *error = QStringLiteral("There is no folder %1.").arg(file.absolutePath());
+        return false;
+    }
+    modINI::setIniFilePath(QDir::cleanPath(file.absoluteFilePath()));
+    return true;
+}
+
+} // namespace commandline

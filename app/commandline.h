@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QCommandLineParser;
+
+/*! \brief The program's command line: --help, --version and --settings FILE. */
+namespace commandline {
+
+//! The release the window title names and, in brackets, the build's own version.
+QString versionText();
+
+void addOptions(QCommandLineParser &parser);
+
+//! True when \a arguments ask only for help or the version: no window system is needed then.
+bool consoleOnly(const QStringList &arguments);
+
+/*! Carries out what the parsed options ask for: --settings names the settings file. False,
+ * with the reason in \a error, for a file that cannot be used or a stray argument. */
+bool apply(const QCommandLineParser &parser, QString *error);
+
+} // namespace commandline
