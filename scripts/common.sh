@@ -1,4 +1,4 @@
-# Shared by the run and test commands: installs missing Debian packages and builds.
+# Shared by the run, test and fuzz commands: installs missing Debian packages and builds.
 # Sourced, not run.
 
 set -euo pipefail
@@ -32,4 +32,16 @@ configure_and_build() {
     shift
     cmake -S "$ROOT" -B "$dir" "$@"
     cmake --build "$dir" -j"$JOBS"
+}
+
+# run_suite BUILD_DIR: runs every test of a built tree with CTest.
+run_suite() {
+    (cd "$1" && ctest --output-on-failure -j"$JOBS")
+}
+
+# Settings for a run under AddressSanitizer and UndefinedBehaviorSanitizer: every finding,
+# leaks included, fails the test that made it, with a stack trace.
+sanitizer_environment() {
+    export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:strict_init_order=1:strict_string_checks=1"
+    export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 }
