@@ -1,10 +1,6 @@
-#include "exchange.h"
+#include "exchangerig.h"
 #include "modcrc16.h"
-#include "modini.h"
 #include "modvariables.h"
-#include "mscomm.h"
-#include "ptypair.h"
-#include "tempsettings.h"
 #include "writecommands.h"
 
 #include <QRandomGenerator>
@@ -139,43 +135,17 @@ class TestRandomExchange : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TempSettings> m_settings;
-    std::unique_ptr<PtyPair> m_pty;
-    std::unique_ptr<MSComm> m_port;
-    std::unique_ptr<QTimer> m_timer;
-    std::unique_ptr<Exchange> m_exchange;
-    QString m_txText;
-    QString m_rxText;
+    std::unique_ptr<ExchangeRig> m_rig;
 
 private slots:
     void init()
     {
         modVariables::resetAll();
-        m_settings = std::make_unique<TempSettings>();
-        m_pty = std::make_unique<PtyPair>();
-        QVERIFY(m_pty->isValid());
-        modINI::WriteIni("Ports", "1", m_pty->devicePath());
-        m_port = std::make_unique<MSComm>();
-        m_port->setCommPort(1);
-        m_port->setSettings("38400,n,8,1");
-        m_port->setInputMode(1);
-        m_port->setPortOpen(true);
-        m_timer = std::make_unique<QTimer>();
-        m_timer->setInterval(20);
-        m_exchange = std::make_unique<Exchange>(
-            *m_port, *m_timer,
-            MonitorField{[this] { return m_txText; }, [this](const QString &t) { m_txText = t; }},
-            MonitorField{[this] { return m_rxText; }, [this](const QString &t) { m_rxText = t; }});
+        m_rig = std::make_unique<ExchangeRig>(QStringLiteral("38400,n,8,1"));
+        QVERIFY(m_rig->isValid());
     }
 
-    void cleanup()
-    {
-        m_exchange.reset();
-        m_timer.reset();
-        m_port.reset();
-        m_pty.reset();
-        m_settings.reset();
-    }
+    void cleanup() { m_rig.reset(); }
 
     void outcomeMatchesTheWaitingBytes()
     {
@@ -196,36 +166,36 @@ private slots:
 
             // Half the answers are on the line before the request, half arrive during the wait.
             if (random.bounded(2) == 0) {
-                m_pty->writeFar(answer);
+                m_rig->pty.writeFar(answer);
             } else {
                 ++duringWait;
-                QTimer::singleShot(0, this, [this, answer] { m_pty->writeFar(answer); });
+                QTimer::singleShot(0, this, [this, answer] { m_rig->pty.writeFar(answer); });
             }
-            const Exchange::Outcome outcome = m_exchange->run(request.length, request.waitTicks);
+            const Exchange::Outcome outcome = m_rig->exchange.run(request.length, request.waitTicks);
             ++seen[outcome];
 
             const QString context =
                 QStringLiteral("case %1: waiting %2, outcome %3, answer field "
                                "\"%4\"")
                     .arg(done)
-                    .arg(hexText(waiting).trimmed(), QLatin1String(outcomeName(outcome)), m_rxText);
+                    .arg(hexText(waiting).trimmed(), QLatin1String(outcomeName(outcome)), m_rig->rxText);
             QVERIFY2(outcome == impliedOutcome(waiting), qPrintable(context));
-            QVERIFY2(m_rxText == impliedAnswerText(waiting), qPrintable(context));
-            QVERIFY2(m_txText == hexText(sentBytes), qPrintable(context));
-            QVERIFY2(m_pty->readFar(request.length) == sentBytes, qPrintable(context));
-            QVERIFY2(!m_timer->isActive() && !m_exchange->inProgress(), qPrintable(context));
+            QVERIFY2(m_rig->rxText == impliedAnswerText(waiting), qPrintable(context));
+            QVERIFY2(m_rig->txText == hexText(sentBytes), qPrintable(context));
+            QVERIFY2(m_rig->pty.readFar(request.length) == sentBytes, qPrintable(context));
+            QVERIFY2(!m_rig->timer.isActive() && !m_rig->exchange.inProgress(), qPrintable(context));
 
             if (outcome == Exchange::Outcome::Shown || outcome == Exchange::Outcome::CrcError) {
                 // Everything waiting was read, and nothing beyond it.
                 QVERIFY2(modVariables::RxBuf == waiting, qPrintable(context));
-                QVERIFY2(m_port->inBufferCount() == 0, qPrintable(context));
+                QVERIFY2(m_rig->port.inBufferCount() == 0, qPrintable(context));
                 carried.clear();
             } else {
                 QVERIFY2(modVariables::RxBuf == rxBefore, qPrintable(context));
-                QVERIFY2(m_port->inBufferCount() == waiting.size(), qPrintable(context));
+                QVERIFY2(m_rig->port.inBufferCount() == waiting.size(), qPrintable(context));
                 carried = waiting;
                 if (!carried.isEmpty() && random.bounded(2) == 0) {
-                    QVERIFY2(m_port->input() == carried, qPrintable(context));
+                    QVERIFY2(m_rig->port.input() == carried, qPrintable(context));
                     carried.clear();
                     ++drained;
                 }
