@@ -13,6 +13,21 @@ namespace {
 
 const QString settingsOption = QStringLiteral("settings");
 
+// Whether the environment names a window system to start. Elsewhere than on X11 and Wayland
+// desktops there always is one.
+bool windowSystemNamed()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (!qEnvironmentVariableIsEmpty(variable))
+            return true;
+    }
+    return false;
+#else
+    return true;
+#endif
+}
+
 } // namespace
 
 QString versionText()
@@ -39,9 +54,10 @@ bool consoleOnly(const QStringList &arguments)
     QCommandLineParser parser;
     addOptions(parser);
     // Arguments the toolkit itself takes (-platform, -style, ...) fail this parse; they need
-    // the window system anyway.
+    // the window system anyway. Without one, the toolkit would abort before the refusal of an
+    // unknown option could be printed.
     if (!parser.parse(arguments))
-        return false;
+        return !windowSystemNamed();
     return parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
            parser.isSet(QStringLiteral("version"));
 }

@@ -13,7 +13,8 @@ QString versionText();
 
 void addOptions(QCommandLineParser &parser);
 
-//! True when \a arguments ask only for help or the version: no window system is needed then.
+//! True when \a arguments ask only for help or the version, or are refused while no window
+//! system is there: no window is needed then.
 bool consoleOnly(const QStringList &arguments);
 
 /*! Carries out what the parsed options ask for: --settings names the settings file. False,

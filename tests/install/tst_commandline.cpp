@@ -144,6 +144,9 @@ private slots:
             << QStringList{"--help"} << false << 0 << "--settings <file>" << QString();
         QTest::newRow("unknown option") << QStringList{"--bogus"} << true << 1 << QString()
                                         << "PravixApp: Unknown option 'bogus'.\n";
+        QTest::newRow("unknown option without a display")
+            << QStringList{"--bogus"} << false << 1 << QString()
+            << "PravixApp: Unknown option 'bogus'.\n";
         QTest::newRow("unknown option beside --version")
             << QStringList{"--bogus", "--version"} << true << 1 << QString()
             << "PravixApp: Unknown option 'bogus'.\n";
