@@ -9,6 +9,7 @@
 #include "modini.h"
 #include "modvariables.h"
 #include "porthint.h"
+#include "serialsettings.h"
 #include "writecommands.h"
 
 #include <QCloseEvent>
@@ -47,17 +48,6 @@ int formatIndex(const QString &settings)
             return i;
     }
     return -1;
-}
-
-bool isKnownSettings(const QString &settings)
-{
-    for (const QString &baud : bauds) {
-        for (const QString &format : formatParts) {
-            if (settings == baud + QLatin1Char(',') + format)
-                return true;
-        }
-    }
-    return false;
 }
 
 // A stored number the lists can select: decimal digits, 1 to highest, written back without
@@ -146,7 +136,8 @@ void frmMain::load()
 
     CommPortNo = usableNumber(modINI::ReadIni(settingsSection, commPortKey), highestPort);
     CommSettings = modINI::ReadIni(settingsSection, settingKey);
-    if (!isKnownSettings(CommSettings))
+    // Only the nine settings strings the port accepts; an edited or damaged file starts afresh.
+    if (!SerialSettings::parse(CommSettings))
         CommSettings = defaultSettings;
     SlaveAddr =
         usableNumber(modINI::ReadIni(QStringLiteral("LCD"), QStringLiteral("Slave")), highestSlave);
