@@ -5,10 +5,12 @@
 #include "combolist.h"
 #include "commerror.h"
 #include "cp1252.h"
+#include "hextext.h"
 #include "messagebox.h"
 #include "modini.h"
 #include "modvariables.h"
 #include "porthint.h"
+#include "portmap.h"
 #include "serialsettings.h"
 #include "writecommands.h"
 
@@ -62,20 +64,14 @@ QString usableNumber(const QString &stored, int highest)
     return value >= 1 && value <= highest ? QString::number(value) : QStringLiteral("1");
 }
 
-QString hexEntry(int value, int digits)
-{
-    return QStringLiteral("0x") +
-           QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0'));
-}
-
 QString registerAddressEntry(int value)
 {
-    return hexEntry(value, 4);
+    return hextext::value(unsigned(value), 4);
 }
 
 QString dataByteEntry(int value)
 {
-    return hexEntry(value, 2);
+    return hextext::value(unsigned(value), 2);
 }
 
 } // namespace
@@ -83,12 +79,10 @@ QString dataByteEntry(int value)
 frmMain::frmMain(std::unique_ptr<SerialDevice> device, frmConfigLCD::DeviceFactory configDevices,
                  QWidget *parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()), Timer1(new QTimer(this)),
-      MSComm1(std::move(device)),
-      m_exchange(MSComm1, *Timer1,
-                 MonitorField{[this] { return ui->lblTxData->text(); },
-                              [this](const QString &text) { ui->lblTxData->setText(text); }},
-                 MonitorField{[this] { return ui->lblRxData->text(); },
-                              [this](const QString &text) { ui->lblRxData->setText(text); }}),
+      MSComm1(portmap::devicePath, std::move(device)),
+      m_exchange(
+          MSComm1, *Timer1, [this](const QString &text) { ui->lblTxData->setText(text); },
+          [this](const QString &text) { ui->lblRxData->setText(text); }),
       m_configDevices(std::move(configDevices))
 {
     ui->setupUi(this);
@@ -131,7 +125,7 @@ void frmMain::load()
 
     for (int port = 1; port <= highestPort; ++port) {
         ui->cboComm->addItem(QString::number(port));
-        ui->cboComm->setItemData(port - 1, MSComm::devicePath(port), Qt::ToolTipRole);
+        ui->cboComm->setItemData(port - 1, portmap::devicePath(port), Qt::ToolTipRole);
     }
 
     CommPortNo = usableNumber(modINI::ReadIni(settingsSection, commPortKey), highestPort);
@@ -263,7 +257,7 @@ void frmMain::connectPressed()
             showConnected(false);
         }
     } catch (const CommError &error) {
-        porthint::report(error);
+        porthint::report(error, modINI::iniFilePath());
         messagebox::show(this, portErrorText);
     }
 }

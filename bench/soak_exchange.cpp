@@ -9,7 +9,7 @@
 #include "tempsettings.h"
 
 #include "commerror.h"
-#include "modcrc16.h"
+#include "crc16.h"
 #include "modini.h"
 
 #include <QApplication>
@@ -271,7 +271,7 @@ private:
                 const QByteArray late = port.input();
                 const auto *bytes = reinterpret_cast<const quint8 *>(late.constData());
                 const bool whole = late.size() == answerLength &&
-                                   modcrc16::crc16(bytes, answerLength - 2) ==
+                                   modbuscrc::crc16(bytes, answerLength - 2) ==
                                        (bytes[answerLength - 2] | bytes[answerLength - 1] << 8);
                 if (!whole) {
                     *what += QStringLiteral(", late answer \"%1\"")

@@ -9,6 +9,7 @@
 #include "modini.h"
 #include "modvariables.h"
 #include "porthint.h"
+#include "portmap.h"
 #include "wrappedbuttonstyle.h"
 
 #include <QCloseEvent>
@@ -95,7 +96,8 @@ void frmConfigLCD::closeEvent(QCloseEvent *event)
 
 void frmConfigLCD::load()
 {
-    MSComm1 = std::make_unique<MSComm>(m_deviceFactory ? m_deviceFactory() : nullptr);
+    MSComm1 = std::make_unique<MSComm>(portmap::devicePath,
+                                       m_deviceFactory ? m_deviceFactory() : nullptr);
     if (!openPort()) {
         // The window still opens, showing what the load got done; without a port there is
         // nothing to send to until the window is loaded again.
@@ -117,7 +119,7 @@ bool frmConfigLCD::openPort()
         MSComm1->setCommPort(portNumber);
         MSComm1->setPortOpen(true);
     } catch (const CommError &error) {
-        porthint::report(error);
+        porthint::report(error, modINI::iniFilePath());
         return false;
     }
     return true;

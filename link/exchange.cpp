@@ -1,6 +1,7 @@
 #include "exchange.h"
 
 #include "commerror.h"
+#include "hextext.h"
 #include "modcrc16.h"
 #include "modvariables.h"
 #include "mscomm.h"
@@ -25,12 +26,6 @@ Exchange::Exchange(MSComm &port, QTimer &timer, MonitorField txField, MonitorFie
     QObject::connect(&m_timer, &QTimer::timeout, [] { ++modVariables::TickCount; });
 }
 
-QString Exchange::monitorText(quint8 byte)
-{
-    const char text[] = {modcrc16::hexDigit(byte >> 4U), modcrc16::hexDigit(byte), ' ', '\0'};
-    return QString::fromLatin1(text);
-}
-
 Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
 {
     using modVariables::RxBuf;
@@ -41,16 +36,16 @@ Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
         this->waitTicks(waitTicks);
         const int waiting = m_port.inBufferCount();
         if (waiting == 0) {
-            m_rx.setText(noResponseText);
+            m_rx(noResponseText);
             outcome = Outcome::NoResponse;
         } else if (waiting < expectedAnswerLength) {
             // Left in the receive buffer: it arrives in front of the next answer.
-            m_rx.setText(incompleteFrameText);
+            m_rx(incompleteFrameText);
             outcome = Outcome::IncompleteFrame;
         } else {
             RxBuf = m_port.input();
             if (!modcrc16::CheckCRC16(expectedAnswerLength - 3)) {
-                m_rx.setText(crcErrorText);
+                m_rx(crcErrorText);
                 outcome = Outcome::CrcError;
             } else {
                 ShowRxFrame(expectedAnswerLength - 1);
@@ -68,22 +63,20 @@ Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
 void Exchange::SendFrame(int n)
 {
     using modVariables::TxBuf;
-    m_tx.setText(QString());
-    m_rx.setText(QString());
+    m_tx(QString());
+    m_rx(QString());
     if (modVariables::UseRts)
         m_port.setRTSEnable(true);
     const QByteArray frame(reinterpret_cast<const char *>(TxBuf.data()), n);
     m_port.output(frame);
-    for (int i = 0; i < n; ++i)
-        m_tx.setText(m_tx.text() + monitorText(TxBuf[static_cast<size_t>(i)]));
+    m_tx(hextext::monitor(frame));
     if (modVariables::UseRts)
         m_port.setRTSEnable(false);
 }
 
 void Exchange::ShowRxFrame(int last)
 {
-    for (int i = 0; i <= last; ++i)
-        m_rx.setText(m_rx.text() + monitorText(static_cast<quint8>(modVariables::RxBuf.at(i))));
+    m_rx(hextext::monitor(modVariables::RxBuf.left(last + 1)));
 }
 
 void Exchange::waitTicks(int ticks)

@@ -7,12 +7,8 @@
 class MSComm;
 class QTimer;
 
-//! One of the two monitor fields, as the exchange sees it: a text it reads and replaces.
-struct MonitorField
-{
-    std::function<QString()> text;
-    std::function<void(const QString &)> setText;
-};
+//! One of the two monitor fields, as the exchange sees it: a text it replaces, once per frame.
+using MonitorField = std::function<void(const QString &)>;
 
 /*! \brief One request and its answer on the main window's port: send, wait, read, check, show.
  *
@@ -34,9 +30,6 @@ public:
     Outcome run(int requestLength, int waitTicks);
 
     bool inProgress() const { return m_inProgress; }
-
-    //! The monitor text of one byte: two upper-case hex digits and a blank.
-    static QString monitorText(quint8 byte);
 
 private:
     void SendFrame(int n);

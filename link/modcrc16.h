@@ -9,9 +9,6 @@
 
 namespace modcrc16 {
 
-//! CRC-16/MODBUS of length bytes, worked bit by bit: initial 0xFFFF, reflected polynomial 0xA001.
-quint16 crc16(const quint8 *bytes, int length);
-
 //! CRC of TxBuf[0] .. TxBuf[n-1] (0 <= n <= 41) into CrcHi / CrcLo.
 void CalcCRC16(int n);
 
@@ -20,11 +17,5 @@ void CalcCRC16(int n);
  * received bytes. The caller guarantees 0 <= n <= 40 and that RxBuf holds at least n + 3 bytes.
  */
 bool CheckCRC16(int n);
-
-//! Two upper-case hex digits, leading zero kept, as the monitor and the CRC texts use them.
-inline char hexDigit(unsigned v)
-{
-    return "0123456789ABCDEF"[v & 0x0F];
-}
 
 } // namespace modcrc16

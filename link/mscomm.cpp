@@ -1,13 +1,13 @@
 #include "mscomm.h"
 
 #include "commerror.h"
-#include "modini.h"
 #include "qtserialdevice.h"
 
 #include <chrono>
 #include <thread>
 
-MSComm::MSComm(std::unique_ptr<SerialDevice> device) : m_device(std::move(device))
+MSComm::MSComm(PortMap portMap, std::unique_ptr<SerialDevice> device)
+    : m_device(std::move(device)), m_portMap(std::move(portMap))
 {
     if (!m_device)
         m_device = std::make_unique<QtSerialDevice>();
@@ -44,7 +44,7 @@ void MSComm::setPortOpen(bool open)
         m_device->close();
         return;
     }
-    m_device->open(devicePath(m_commPort), m_settings);
+    m_device->open(devicePath(), m_settings);
     // The driver raises RTS on open; a half-duplex adapter would then hold the bus until the
     // first frame, so the line starts at the level asked for.
     try {
@@ -93,18 +93,6 @@ QByteArray MSComm::input()
 {
     requireOpen();
     return m_device->readAll();
-}
-
-QString MSComm::devicePath(int portNumber)
-{
-#if defined(Q_OS_WIN)
-    return QStringLiteral("COM%1").arg(portNumber);
-#else
-    const QString mapped = modINI::ReadIni(QStringLiteral("Ports"), QString::number(portNumber));
-    if (!mapped.isEmpty())
-        return mapped;
-    return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
-#endif
 }
 
 void MSComm::requireOpen() const

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 /*! \brief A window's serial port object: port number, settings, open state, RTS, and polled I/O.
@@ -17,8 +18,12 @@
 class MSComm
 {
 public:
-    //! Without a device, the port drives a real serial device through QSerialPort.
-    explicit MSComm(std::unique_ptr<SerialDevice> device = nullptr);
+    //! The device a port number stands for on this machine, as the caller's settings say.
+    using PortMap = std::function<QString(int portNumber)>;
+
+    /*! The port map is asked at every open, so a changed map reaches the next open. Without a
+     * device, the port drives a real serial device through QSerialPort. */
+    explicit MSComm(PortMap portMap, std::unique_ptr<SerialDevice> device = nullptr);
     ~MSComm();
     MSComm(const MSComm &) = delete;
     MSComm &operator=(const MSComm &) = delete;
@@ -26,6 +31,8 @@ public:
     //! Port numbers start at 1; changing the port of an open port throws.
     void setCommPort(int portNumber);
     int commPort() const { return m_commPort; }
+    //! The device the port number stands for now.
+    QString devicePath() const { return m_portMap(m_commPort); }
 
     //! Accepts only the nine settings strings while closed; anything else throws, changing nothing.
     void setSettings(const QString &settings);
@@ -35,7 +42,7 @@ public:
     void setInputMode(int mode) { m_inputMode = mode; }
     int inputMode() const { return m_inputMode; }
 
-    //! Opens devicePath(commPort()); opening an open or closing a closed port does nothing.
+    //! Opens devicePath(); opening an open or closing a closed port does nothing.
     void setPortOpen(bool open);
     bool portOpen() const;
 
@@ -51,9 +58,6 @@ public:
     //! Every waiting byte; none wait afterwards.
     QByteArray input();
 
-    //! The device path port number n stands for on this machine.
-    static QString devicePath(int portNumber);
-
 private:
     void requireOpen() const;
     void requireClosed() const;
@@ -61,6 +65,7 @@ private:
     void waitUntilSent();
 
     std::unique_ptr<SerialDevice> m_device;
+    PortMap m_portMap;
     int m_commPort = 1;
     SerialSettings m_settings;
     int m_inputMode = 0;

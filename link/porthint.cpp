@@ -1,7 +1,6 @@
 #include "porthint.h"
 
 #include "commerror.h"
-#include "modini.h"
 
 #include <QCoreApplication>
 
@@ -66,19 +65,19 @@ QString hint(const QString &message, const QString &settingsFile)
     return QString();
 }
 
-QString describe(const CommError &error)
+QString describe(const CommError &error, const QString &settingsFile)
 {
     const QString prefix = QCoreApplication::applicationName() + QStringLiteral(": ");
     QString text = prefix + error.message() + QLatin1Char('\n');
-    const QString remedy = hint(error.message(), modINI::iniFilePath());
+    const QString remedy = hint(error.message(), settingsFile);
     if (!remedy.isEmpty())
         text += prefix + remedy + QLatin1Char('\n');
     return text;
 }
 
-void report(const CommError &error)
+void report(const CommError &error, const QString &settingsFile)
 {
-    std::fputs(describe(error).toLocal8Bit().constData(), stderr);
+    std::fputs(describe(error, settingsFile).toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
 }
 

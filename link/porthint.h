@@ -17,10 +17,11 @@ namespace porthint {
  * device of a port number is set. */
 QString hint(const QString &message, const QString &settingsFile);
 
-//! The error's message and, when one is known, its hint: one line each, for standard error.
-QString describe(const CommError &error);
+/*! The error's message and, when one is known, its hint: one line each, for standard error.
+ * \a settingsFile is the file whose section [Ports] maps port numbers to devices. */
+QString describe(const CommError &error, const QString &settingsFile);
 
-//! Writes describe(error) to standard error.
-void report(const CommError &error);
+//! Writes describe(error, settingsFile) to standard error.
+void report(const CommError &error, const QString &settingsFile);
 
 } // namespace porthint

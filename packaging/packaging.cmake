@@ -27,9 +27,9 @@ install(FILES ${PRAVIX_PACKAGING_DIR}/${PRAVIX_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PRAVIX_PACKAGING_DIR}/${PRAVIX_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${PROJECT_SOURCE_DIR}/app/icons/pravixapp.png
+install(FILES ${PROJECT_SOURCE_DIR}/widgets/icons/pravixapp.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
-install(FILES ${PROJECT_SOURCE_DIR}/app/icons/pravixapp.svg
+install(FILES ${PROJECT_SOURCE_DIR}/widgets/icons/pravixapp.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_LIST_DIR}/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -13,6 +13,10 @@ namespace lcdsim {
  * The image has no Modbus framing: it is recognised by its length. It is accepted when byte
  * 107 is the sum of bytes 0 to 106 modulo 256, bytes 107 and 108 add up to a multiple of 256
  * (a sum of 0 has the complement 0) and byte 109 is 0.
+ *
+ * The simulated display reads the image on its own and does not share the program's encoder
+ * (protocol/configimage): a fault in that encoder then shows up as a display that refuses or
+ * misreads the image, instead of both ends agreeing on the same wrong bytes.
  */
 struct DisplaySetup
 {

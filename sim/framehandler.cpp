@@ -1,11 +1,11 @@
 #include "framehandler.h"
 
 #include "displaysetup.h"
-#include "hextext.h"
 #include "lcdslave.h"
-#include "modcrc16.h"
 
 #include "cp1252.h"
+#include "crc16.h"
+#include "hextext.h"
 
 namespace lcdsim {
 namespace {
@@ -45,21 +45,6 @@ quint16 wordAt(const QByteArray &frame, int index)
     return static_cast<quint16>((byteAt(frame, index) << 8) | byteAt(frame, index + 1));
 }
 
-QByteArray withCrc(QByteArray frame)
-{
-    const quint16 crc =
-        modcrc16::crc16(reinterpret_cast<const quint8 *>(frame.constData()), frame.size());
-    frame.append(static_cast<char>(crc & 0xFF));
-    frame.append(static_cast<char>(crc >> 8));
-    return frame;
-}
-
-bool crcMatches(const QByteArray &frame)
-{
-    const int body = frame.size() - 2;
-    return withCrc(frame.left(body)) == frame;
-}
-
 QString exceptionText(ExceptionCode code)
 {
     static const char *const names[] = {"", "illegal function", "illegal data address",
@@ -82,8 +67,7 @@ QString quoted(const QByteArray &bytes)
         else if (c.isPrint())
             text += c;
         else
-            text +=
-                QStringLiteral("\\x") + hextext::value(static_cast<quint8>(bytes.at(i)), 2).mid(2);
+            text += QStringLiteral("\\x") + hextext::byte(static_cast<quint8>(bytes.at(i)));
     }
     return text + QLatin1Char('"');
 }
@@ -182,7 +166,7 @@ FrameOutcome handleFrame(const QByteArray &frame, LcdSlave &slave)
     if (frame.size() < shortestFrame)
         return {
             QStringLiteral("%1 byte(s), too short for a frame, ignored").arg(frame.size()), {}, {}};
-    if (!crcMatches(frame))
+    if (!modbuscrc::hasValidCrc(frame))
         return {QStringLiteral("bad CRC, ignored"), {}, {}};
 
     const int address = byteAt(frame, 0);
@@ -222,10 +206,10 @@ FrameOutcome handleFrame(const QByteArray &frame, LcdSlave &slave)
         reply.append(static_cast<char>(address));
         reply.append(static_cast<char>(function | exceptionFlag));
         reply.append(static_cast<char>(verdict.exception));
-        outcome.answer = withCrc(reply);
+        outcome.answer = modbuscrc::withCrc(reply);
         outcome.answerMeaning = exceptionText(verdict.exception);
     } else if (function == writeRegistersFunction) {
-        outcome.answer = withCrc(frame.left(6));
+        outcome.answer = modbuscrc::withCrc(frame.left(6));
         outcome.answerMeaning = QStringLiteral("registers written");
     } else {
         outcome.answer = frame;

@@ -1,4 +1,5 @@
 #include "mainwindowharness.h"
+#include "portmap.h"
 #include "ptypair.h"
 #include "tempsettings.h"
 
@@ -286,7 +287,7 @@ void TestFrmMainConnection::connectOpensTheChosenPortWithTheChosenSettings()
     userClicks(control<QPushButton>(*m_window, "cmdConnect"));
     QCOMPARE(countOf(*m_device, FakeSerialDevice::Kind::Open), 1);
     const FakeSerialDevice::Event &opened = m_device->events().first();
-    QCOMPARE(opened.path, MSComm::devicePath(7));
+    QCOMPARE(opened.path, portmap::devicePath(7));
     QCOMPARE(opened.settings, QStringLiteral("38400,e,8,1"));
     QCOMPARE(connectionLook(*m_window), connectedLook());
 }

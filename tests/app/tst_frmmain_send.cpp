@@ -1,5 +1,6 @@
 #include "mainwindowharness.h"
 #include "modbusslave.h"
+#include "portmap.h"
 #include "ptypair.h"
 #include "tempsettings.h"
 
@@ -460,7 +461,7 @@ void TestFrmMainSend::portFailureEndsAtRest()
 void TestFrmMainSend::closingReleasesThePort()
 {
     connectToSlave(1);
-    MSComm other;
+    MSComm other(portmap::devicePath);
     other.setCommPort(1);
     QVERIFY_THROWS_EXCEPTION(CommError, other.setPortOpen(true));
 

@@ -1,4 +1,5 @@
 #include "mainwindowharness.h"
+#include "portmap.h"
 #include "tempsettings.h"
 
 #include "modini.h"
@@ -268,7 +269,7 @@ void TestFrmMainStartup::portEntriesShowTheirDevice()
     QComboBox *ports = combo(window, "cboComm");
     QCOMPARE(ports->itemData(2, Qt::ToolTipRole).toString(), mapped);
     for (int i = 0; i < ports->count(); ++i)
-        QCOMPARE(ports->itemData(i, Qt::ToolTipRole).toString(), MSComm::devicePath(i + 1));
+        QCOMPARE(ports->itemData(i, Qt::ToolTipRole).toString(), portmap::devicePath(i + 1));
 }
 
 void TestFrmMainStartup::closingSavesPortAndSettingButNeverSlave_data()

@@ -1,4 +1,5 @@
 #include "frmconfiglcd.h"
+#include "portmap.h"
 
 #include "fakeserialdevice.h"
 #include "messagebox.h"
@@ -423,7 +424,7 @@ private slots:
         else
             writeSettings("[LCD]\nrow1=SAVED\n");
         modVariables::CommPortNo = commPortNo;
-        MSComm holder;
+        MSComm holder(portmap::devicePath);
         if (heldElsewhere) {
             holder.setCommPort(1);
             holder.setPortOpen(true);
@@ -494,7 +495,7 @@ private slots:
         QVERIFY(!window.isVisible());
         QVERIFY(!window.isLoaded());
         verifyDesignState(window, true);
-        MSComm other;
+        MSComm other(portmap::devicePath);
         other.setCommPort(1);
         other.setPortOpen(true);
         QVERIFY(other.portOpen());

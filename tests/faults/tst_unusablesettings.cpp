@@ -1,4 +1,4 @@
-#include "modcrc16.h"
+#include "crc16.h"
 
 #include <QtTest>
 
@@ -24,7 +24,7 @@ QString firstRequest(int slave)
     frame[0] = static_cast<char>(slave);
     frame.append('\0');
     const quint16 crc =
-        modcrc16::crc16(reinterpret_cast<const quint8 *>(frame.constData()), int(frame.size()));
+        modbuscrc::crc16(reinterpret_cast<const quint8 *>(frame.constData()), int(frame.size()));
     frame.append(static_cast<char>(crc & 0xFF));
     frame.append(static_cast<char>(crc >> 8));
     return QString::fromLatin1(frame.toHex(' ').toUpper()) + QLatin1Char(' ');

@@ -1,6 +1,7 @@
 #include "commerror.h"
 #include "mscomm.h"
 #include "porthint.h"
+#include "portmap.h"
 #include "tempsettings.h"
 
 #include "modini.h"
@@ -80,13 +81,13 @@ private slots:
         plain.close();
         modINI::WriteIni(QStringLiteral("Ports"), QStringLiteral("1"), devicePath);
 
-        MSComm port;
+        MSComm port(portmap::devicePath);
         port.setCommPort(1);
         QString description;
         try {
             port.setPortOpen(true);
         } catch (const CommError &error) {
-            description = porthint::describe(error);
+            description = porthint::describe(error, modINI::iniFilePath());
         }
         const QString prefix = QCoreApplication::applicationName() + QStringLiteral(": ");
         const QStringList lines = description.split(QLatin1Char('\n'));
@@ -101,9 +102,10 @@ private slots:
     void describeWithoutHint()
     {
         const CommError error(QStringLiteral("/dev/ttyS0: the port is not open"));
-        QCOMPARE(porthint::describe(error), QCoreApplication::applicationName() +
-                                                QStringLiteral(": /dev/ttyS0: the port is not "
-                                                               "open\n"));
+        QCOMPARE(porthint::describe(error, modINI::iniFilePath()),
+                 QCoreApplication::applicationName() +
+                     QStringLiteral(": /dev/ttyS0: the port is not "
+                                    "open\n"));
     }
 };
 

@@ -33,13 +33,6 @@ private slots:
 
     void cleanup() { m_rig.reset(); }
 
-    void monitorTextIsTwoUpperCaseDigitsAndABlank()
-    {
-        QCOMPARE(Exchange::monitorText(0x0A), QString("0A "));
-        QCOMPARE(Exchange::monitorText(0xAB), QString("AB "));
-        QCOMPARE(Exchange::monitorText(0x00), QString("00 "));
-    }
-
     void goodAnswerIsShown()
     {
         m_rig->pty.writeFar(QByteArray::fromHex("010600010003980B"));

@@ -1,6 +1,7 @@
 #include "commerror.h"
 #include "fakeserialdevice.h"
 #include "mscomm.h"
+#include "portmap.h"
 #include "ptypair.h"
 #include "tempsettings.h"
 
@@ -57,7 +58,7 @@ private:
     {
         auto device = std::make_unique<FakeSerialDevice>();
         m_fake = device.get();
-        m_comm = std::make_unique<MSComm>(std::move(device));
+        m_comm = std::make_unique<MSComm>(portmap::devicePath, std::move(device));
         m_comm->setSettings(settings);
         m_comm->setPortOpen(true);
         m_fake->clearEvents();
@@ -89,7 +90,7 @@ private slots:
         TempSettings file;
         auto device = std::make_unique<FakeSerialDevice>();
         FakeSerialDevice *fake = device.get();
-        MSComm comm(std::move(device));
+        MSComm comm(portmap::devicePath, std::move(device));
         comm.setCommPort(4);
         comm.setSettings(settings);
         QVERIFY(fake->events().isEmpty());
@@ -98,7 +99,7 @@ private slots:
         comm.setPortOpen(true);
         QVERIFY(comm.portOpen());
         QCOMPARE(fake->events().first().kind, Kind::Open);
-        QCOMPARE(fake->events().first().path, MSComm::devicePath(4));
+        QCOMPARE(fake->events().first().path, portmap::devicePath(4));
         QCOMPARE(fake->events().first().settings, settings);
     }
 
@@ -119,7 +120,7 @@ private slots:
         TempSettings file;
         auto device = std::make_unique<FakeSerialDevice>();
         FakeSerialDevice *fake = device.get();
-        MSComm comm(std::move(device));
+        MSComm comm(portmap::devicePath, std::move(device));
         comm.setSettings(QStringLiteral("38400,n,8,2"));
 
         QVERIFY(!commErrorOf([&] { comm.setSettings(bad); }).isEmpty());
@@ -140,7 +141,7 @@ private slots:
 
     void portNumbersStartAtOne()
     {
-        MSComm comm(std::make_unique<FakeSerialDevice>());
+        MSComm comm(portmap::devicePath, std::make_unique<FakeSerialDevice>());
         comm.setCommPort(3);
         QVERIFY(!commErrorOf([&] { comm.setCommPort(0); }).isEmpty());
         QCOMPARE(comm.commPort(), 3);
@@ -150,7 +151,7 @@ private slots:
     {
         auto device = std::make_unique<FakeSerialDevice>();
         FakeSerialDevice *fake = device.get();
-        MSComm comm(std::move(device));
+        MSComm comm(portmap::devicePath, std::move(device));
         fake->receive("\x01\x02");
 
         QVERIFY(!commErrorOf([&] { comm.output("\x01"); }).isEmpty());
@@ -201,7 +202,7 @@ private slots:
         TempSettings settings;
         if (!file.isEmpty())
             settings.writeRaw(file);
-        QCOMPARE(MSComm::devicePath(port), path);
+        QCOMPARE(portmap::devicePath(port), path);
     }
 
     void rtsFramesTheWriteInOrder()
@@ -269,7 +270,7 @@ private slots:
         TempSettings file;
         auto device = std::make_unique<FakeSerialDevice>();
         FakeSerialDevice *fake = device.get();
-        MSComm comm(std::move(device));
+        MSComm comm(portmap::devicePath, std::move(device));
         comm.setRTSEnable(high);
         comm.setPortOpen(true);
         QCOMPARE(fake->kinds(), (QList<Kind>{Kind::Open, Kind::Rts}));
@@ -289,7 +290,7 @@ private slots:
         TempSettings file;
         auto device = std::make_unique<FakeSerialDevice>();
         FakeSerialDevice *fake = device.get();
-        MSComm comm(std::move(device));
+        MSComm comm(portmap::devicePath, std::move(device));
         fake->failNext(failing);
         QVERIFY(!commErrorOf([&] { comm.setPortOpen(true); }).isEmpty());
         QVERIFY(!comm.portOpen());
@@ -316,7 +317,7 @@ private slots:
         QVERIFY(pty.isValid());
         TempSettings file;
         mapPortFive(file, pty);
-        MSComm comm;
+        MSComm comm(portmap::devicePath);
         comm.setCommPort(5);
         comm.setSettings(settings);
         comm.setPortOpen(true);
@@ -341,7 +342,7 @@ private slots:
         QVERIFY(pty.isValid());
         TempSettings file;
         mapPortFive(file, pty);
-        MSComm comm;
+        MSComm comm(portmap::devicePath);
         comm.setCommPort(5);
         comm.setInputMode(1);
         comm.setPortOpen(true);
@@ -377,7 +378,7 @@ private slots:
         const QString missing = dir.filePath(QStringLiteral("ttyGone"));
         TempSettings file;
         file.writeRaw("[Ports]\r\n7=" + missing.toLocal8Bit() + "\r\n");
-        MSComm comm;
+        MSComm comm(portmap::devicePath);
         comm.setCommPort(7);
 
         const QString message = commErrorOf([&] { comm.setPortOpen(true); });
@@ -392,10 +393,10 @@ private slots:
         QVERIFY(pty.isValid());
         TempSettings file;
         mapPortFive(file, pty);
-        MSComm holder;
+        MSComm holder(portmap::devicePath);
         holder.setCommPort(5);
         holder.setPortOpen(true);
-        MSComm other;
+        MSComm other(portmap::devicePath);
         other.setCommPort(5);
 
         QVERIFY(!commErrorOf([&] { other.setPortOpen(true); }).isEmpty());
@@ -415,7 +416,7 @@ private slots:
         QVERIFY(pty.isValid());
         TempSettings file;
         mapPortFive(file, pty);
-        MSComm comm;
+        MSComm comm(portmap::devicePath);
         comm.setCommPort(5);
         comm.setRTSEnable(true);
         comm.setPortOpen(true);
@@ -443,7 +444,7 @@ private slots:
         QVERIFY(pty.isValid());
         TempSettings file;
         mapPortFive(file, pty);
-        MSComm comm;
+        MSComm comm(portmap::devicePath);
         comm.setCommPort(5);
         comm.setPortOpen(true);
         if (operation == QLatin1String("rts")) {
@@ -475,7 +476,7 @@ private slots:
         QVERIFY(pty.isValid());
         TempSettings file;
         mapPortFive(file, pty);
-        MSComm comm;
+        MSComm comm(portmap::devicePath);
         comm.setCommPort(5);
         comm.setPortOpen(true);
 

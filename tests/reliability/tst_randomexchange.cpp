@@ -1,5 +1,5 @@
+#include "crc16.h"
 #include "exchangerig.h"
-#include "modcrc16.h"
 #include "modvariables.h"
 #include "writecommands.h"
 
@@ -28,7 +28,7 @@ QString hexText(const QByteArray &bytes)
 
 bool answerCrcIsGood(const QByteArray &bytes)
 {
-    const quint16 crc = modcrc16::crc16(reinterpret_cast<const quint8 *>(bytes.constData()), 6);
+    const quint16 crc = modbuscrc::crc16(reinterpret_cast<const quint8 *>(bytes.constData()), 6);
     return static_cast<quint8>(bytes.at(6)) == (crc & 0xFF) &&
            static_cast<quint8>(bytes.at(7)) == (crc >> 8);
 }
@@ -87,7 +87,7 @@ QByteArray randomAnswer(QRandomGenerator &random)
         byte = static_cast<char>(random.bounded(256));
     if (length >= 8 && random.bounded(2) == 0) {
         const quint16 crc =
-            modcrc16::crc16(reinterpret_cast<const quint8 *>(answer.constData()), 6);
+            modbuscrc::crc16(reinterpret_cast<const quint8 *>(answer.constData()), 6);
         answer[6] = static_cast<char>(crc & 0xFF);
         answer[7] = static_cast<char>(crc >> 8);
     }
@@ -171,19 +171,21 @@ private slots:
                 ++duringWait;
                 QTimer::singleShot(0, this, [this, answer] { m_rig->pty.writeFar(answer); });
             }
-            const Exchange::Outcome outcome = m_rig->exchange.run(request.length, request.waitTicks);
+            const Exchange::Outcome outcome =
+                m_rig->exchange.run(request.length, request.waitTicks);
             ++seen[outcome];
 
-            const QString context =
-                QStringLiteral("case %1: waiting %2, outcome %3, answer field "
-                               "\"%4\"")
-                    .arg(done)
-                    .arg(hexText(waiting).trimmed(), QLatin1String(outcomeName(outcome)), m_rig->rxText);
+            const QString context = QStringLiteral("case %1: waiting %2, outcome %3, answer field "
+                                                   "\"%4\"")
+                                        .arg(done)
+                                        .arg(hexText(waiting).trimmed(),
+                                             QLatin1String(outcomeName(outcome)), m_rig->rxText);
             QVERIFY2(outcome == impliedOutcome(waiting), qPrintable(context));
             QVERIFY2(m_rig->rxText == impliedAnswerText(waiting), qPrintable(context));
             QVERIFY2(m_rig->txText == hexText(sentBytes), qPrintable(context));
             QVERIFY2(m_rig->pty.readFar(request.length) == sentBytes, qPrintable(context));
-            QVERIFY2(!m_rig->timer.isActive() && !m_rig->exchange.inProgress(), qPrintable(context));
+            QVERIFY2(!m_rig->timer.isActive() && !m_rig->exchange.inProgress(),
+                     qPrintable(context));
 
             if (outcome == Exchange::Outcome::Shown || outcome == Exchange::Outcome::CrcError) {
                 // Everything waiting was read, and nothing beyond it.

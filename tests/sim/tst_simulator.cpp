@@ -1,7 +1,7 @@
+#include "crc16.h"
 #include "framelog.h"
 #include "framesplitter.h"
 #include "lcdslave.h"
-#include "modcrc16.h"
 #include "simulator.h"
 
 #include <QBuffer>
@@ -31,7 +31,7 @@ constexpr int waitMs = 5000;
 bool crcHolds(const QByteArray &frame)
 {
     const int body = frame.size() - 2;
-    const quint16 crc = modcrc16::crc16(reinterpret_cast<const quint8 *>(frame.constData()), body);
+    const quint16 crc = modbuscrc::crc16(reinterpret_cast<const quint8 *>(frame.constData()), body);
     return static_cast<quint8>(frame.at(body)) == (crc & 0xFF) &&
            static_cast<quint8>(frame.at(body + 1)) == (crc >> 8);
 }

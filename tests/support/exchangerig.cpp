@@ -1,15 +1,15 @@
 #include "exchangerig.h"
 
 #include "modini.h"
+#include "portmap.h"
 
 ExchangeRig::ExchangeRig(const QString &settings)
-    : exchange(port, timer,
-               MonitorField{[this] { return txText; }, [this](const QString &t) { txText = t; }},
-               MonitorField{[this] { return rxText; },
-                            [this](const QString &t) {
-                                rxText = t;
-                                rxHistory << t;
-                            }})
+    : exchange(
+          port, timer, [this](const QString &t) { txText = t; },
+          [this](const QString &t) {
+              rxText = t;
+              rxHistory << t;
+          })
 {
     timer.setInterval(20);
     if (!pty.isValid())

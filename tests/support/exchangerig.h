@@ -2,6 +2,7 @@
 
 #include "exchange.h"
 #include "mscomm.h"
+#include "portmap.h"
 #include "ptypair.h"
 #include "tempsettings.h"
 
@@ -18,7 +19,7 @@ struct ExchangeRig
 
     TempSettings settingsFile;
     PtyPair pty;
-    MSComm port;
+    MSComm port{portmap::devicePath};
     QTimer timer;
     QString txText;
     QString rxText;

@@ -15,7 +15,7 @@
  *
  *     auto device = std::make_unique<FakeSerialDevice>();
  *     FakeSerialDevice *fake = device.get();
- *     MSComm port(std::move(device));
+ *     MSComm port(portmap::devicePath, std::move(device));
  *
  * Operations on a closed device throw CommError, as a real one does.
  */
