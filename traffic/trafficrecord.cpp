@@ -1,0 +1,22 @@
+#include "trafficrecord.h"
+
+QString outcomeToken(TrafficOutcome outcome)
+{
+    switch (outcome) {
+    case TrafficOutcome::Answer:
+        return QStringLiteral("answer");
+    case TrafficOutcome::NoResponse:
+        return QStringLiteral("no response");
+    case TrafficOutcome::Incomplete:
+        return QStringLiteral("incomplete");
+    case TrafficOutcome::CrcError:
+        return QStringLiteral("crc error");
+    case TrafficOutcome::Exception:
+        return QStringLiteral("exception");
+    case TrafficOutcome::PortError:
+        return QStringLiteral("port error");
+    case TrafficOutcome::Written:
+        return QStringLiteral("written");
+    }
+    return QString();
+}
