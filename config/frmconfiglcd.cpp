@@ -202,7 +202,14 @@ QString frmConfigLCD::missingChoiceMessage() const
     const QString decimalPoint = ui->Label12->text();
     const QString startPoint = ui->Label14->text();
     const QString startupScreen = ui->Frame4->title();
-    const std::array<std::tuple<const QComboBox *, QString, QString>, 6> lists = {{
+    const QString width = ui->Label11->text();
+    // Typed text has no value to send: the display would get ID 0, which no slave may have,
+    // or width 0, which it cannot show.
+    if (combolist::position(ui->cboSID) < 0)
+        return QStringLiteral("Select a %1 from the list.").arg(ui->Label1->text());
+    const std::array<std::tuple<const QComboBox *, QString, QString>, 8> lists = {{
+        {ui->cboW1, width, field1},
+        {ui->cboW2, width, field2},
         {ui->cboDP1, decimalPoint, field1},
         {ui->cboDP2, decimalPoint, field2},
         {ui->cboSP1, startPoint, field1},

@@ -653,25 +653,16 @@ private slots:
         QCOMPARE(readUpload().mid(96, 3), QByteArray::fromHex("000001"));
     }
 
-    void typedOverSlaveAndWidthsGiveZero()
-    {
-        frmConfigLCD window;
-        window.showFromMenu();
-        typeOver(combo(window, "cboSID"), QStringLiteral("300"));
-        typeOver(combo(window, "cboW1"), QStringLiteral("9"));
-        typeOver(combo(window, "cboW2"), QStringLiteral("x"));
-        clickSend(window);
-        QVERIFY(m_shown.isEmpty());
-        const QByteArray sent = readUpload();
-        QCOMPARE(sent.mid(98, 1), QByteArray(1, '\0'));
-        QCOMPARE(sent.mid(105, 2), QByteArray(2, '\0'));
-        QCOMPARE(modINI::ReadIni("LCD", "Slave"), QStringLiteral("0"));
-    }
-
     void missingChoiceRefusesUpload_data()
     {
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("text");
+        QTest::newRow("cboSID") << "cboSID"
+                                << "Select a Set LCD ID from the list.";
+        QTest::newRow("cboW1") << "cboW1"
+                               << "Select a Width for Field 1 ( LINE 0 ) from the list.";
+        QTest::newRow("cboW2") << "cboW2"
+                               << "Select a Width for Field 2 ( LINE 1 ) from the list.";
         QTest::newRow("cboDP1") << "cboDP1"
                                 << "Select a Decimal Point for Field 1 ( LINE 0 ) from the list.";
         QTest::newRow("cboDP2") << "cboDP2"
