@@ -221,23 +221,41 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 void frmMain::portChosen(int index)
 {
-    MSComm1.setCommPort(index + 1);
-    modVariables::CommPortNo = QString::number(index + 1);
+    if (applyToPort([this, index] { MSComm1.setCommPort(index + 1); }))
+        modVariables::CommPortNo = QString::number(index + 1);
 }
 
 // The format part is the last five characters; the baud part is everything before its comma.
 void frmMain::baudChosen(const QString &baud)
 {
-    QString &settings = modVariables::CommSettings;
-    settings = baud + QLatin1Char(',') + settings.right(formatParts[0].size());
-    MSComm1.setSettings(settings);
+    const QString &current = modVariables::CommSettings;
+    applySettings(baud + QLatin1Char(',') + current.right(formatParts[0].size()));
 }
 
 void frmMain::dataFormatChosen(int index)
 {
-    QString &settings = modVariables::CommSettings;
-    settings = settings.left(settings.size() - formatParts[0].size()) + formatParts[index];
-    MSComm1.setSettings(settings);
+    const QString &current = modVariables::CommSettings;
+    applySettings(current.left(current.size() - formatParts[0].size()) + formatParts[index]);
+}
+
+void frmMain::applySettings(const QString &settings)
+{
+    if (applyToPort([this, &settings] { MSComm1.setSettings(settings); }))
+        modVariables::CommSettings = settings;
+}
+
+// The settings group is disabled while the port is open, which keeps these from failing; a
+// failure all the same is told as every other port failure, never left to end the program.
+bool frmMain::applyToPort(const std::function<void()> &operation)
+{
+    try {
+        operation();
+        return true;
+    } catch (const CommError &error) {
+        porthint::report(error, modINI::iniFilePath());
+        messagebox::show(this, portErrorText);
+        return false;
+    }
 }
 
 // The caption is the connection state. UseRts follows "Use RTS" on every press, even one

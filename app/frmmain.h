@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 
@@ -59,6 +60,9 @@ private:
     void portChosen(int index);
     void baudChosen(const QString &baud);
     void dataFormatChosen(int index);
+    void applySettings(const QString &settings);
+    //! Runs a port operation of a settings handler; a failure is shown, not thrown.
+    bool applyToPort(const std::function<void()> &operation);
     void connectPressed();
     void slaveChosen(int index);
     void configChosen();

@@ -38,6 +38,8 @@ private slots:
     void connectToMissingDevice();
     void connectOpensTheChosenPortWithTheChosenSettings();
     void failedOpenCanBeRetried();
+    void settingsHandlerFailureIsShown_data();
+    void settingsHandlerFailureIsShown();
 
 private:
     //! A window over a fake device, its settings file holding these lines first.
@@ -304,6 +306,38 @@ void TestFrmMainConnection::failedOpenCanBeRetried()
 
     userClicks(connectButton);
     QCOMPARE(m_messages->texts.size(), 1);
+    QCOMPARE(connectionLook(*m_window), connectedLook());
+}
+
+void TestFrmMainConnection::settingsHandlerFailureIsShown_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::newRow("port list") << "cboComm";
+    QTest::newRow("baud button") << "opt38400";
+    QTest::newRow("format list") << "cboDF";
+}
+
+// The disabled group normally keeps these handlers from running on an open port; should one
+// run all the same, the port's refusal is shown and the window carries on.
+void TestFrmMainConnection::settingsHandlerFailureIsShown()
+{
+    QFETCH(QString, control);
+    m_window = fakeWindow("[Settings]\nCommPort=1\nSetting=9600,n,8,1\n");
+    userClicks(::control<QPushButton>(*m_window, "cmdConnect"));
+    QCOMPARE(connectionLook(*m_window), connectedLook());
+
+    QWidget *widget = m_window->findChild<QWidget *>(control);
+    QVERIFY(widget);
+    if (auto *list = qobject_cast<QComboBox *>(widget))
+        emit list->activated(2);
+    else
+        emit qobject_cast<QRadioButton *>(widget)->clicked(true);
+
+    QCOMPARE(m_messages->texts, QStringList{"COMM PORT ERROR!"});
+    QCOMPARE(m_window->serialPort().commPort(), 1);
+    QCOMPARE(m_window->serialPort().settings(), QStringLiteral("9600,n,8,1"));
+    QCOMPARE(modVariables::CommSettings, QStringLiteral("9600,n,8,1"));
+    QCOMPARE(modVariables::CommPortNo, QStringLiteral("1"));
     QCOMPARE(connectionLook(*m_window), connectedLook());
 }
 
