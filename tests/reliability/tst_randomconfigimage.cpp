@@ -211,8 +211,8 @@ private slots:
         const QStringList lists = {"cboBR",  "cboDF", "cboSID", "cboDP1",    "cboDP2",   "cboSP1",
                                    "cboSP2", "cboW1", "cboW2",  "cboSpage1", "cboSpage2"};
         // Without a choice in one of these, nothing may be sent or saved.
-        const QStringList required = {"cboDP1", "cboDP2",    "cboSP1",
-                                      "cboSP2", "cboSpage1", "cboSpage2"};
+        const QStringList required = {"cboSID", "cboW1",  "cboW2",     "cboDP1",   "cboDP2",
+                                      "cboSP1", "cboSP2", "cboSpage1", "cboSpage2"};
 
         frmConfigLCD window;
         window.showFromMenu();
