@@ -2,6 +2,7 @@
 
 #include "displaysetup.h"
 #include "lcdslave.h"
+#include "linesettings.h"
 
 #include "cp1252.h"
 #include "crc16.h"
@@ -148,7 +149,14 @@ FrameOutcome takeConfigImage(const QByteArray &image, LcdSlave &slave)
         return {QStringLiteral("config image: %1, ignored").arg(whyNot), {}, {}};
     QString meaning = QStringLiteral("config image: ") + setup->summary();
     const int formerId = slave.slaveId();
-    if (!slave.applySetup(*setup))
+    const LineSettings formerLine = slave.lineSettings();
+    const bool idUsable = slave.applySetup(*setup);
+    if (!LineSettings::fromSetup(*setup))
+        meaning += QStringLiteral("; line codes not known, still listening at %1")
+                       .arg(slave.lineSettings().text());
+    else if (slave.lineSettings() != formerLine)
+        meaning += QStringLiteral("; now listening at %1").arg(slave.lineSettings().text());
+    if (!idUsable)
         meaning += QStringLiteral("; ID %1 is not a slave address, still answering to %2")
                        .arg(setup->slaveId)
                        .arg(slave.slaveId());

@@ -18,7 +18,7 @@ FrameSplitter::FrameSplitter(QObject *parent) : QObject(parent)
     connect(&m_silence, &QTimer::timeout, this, [this] {
         QByteArray frame;
         frame.swap(m_pending);
-        emit frameReceived(frame);
+        emit frameReceived(frame, m_sinceFirstByte.nsecsElapsed());
     });
 }
 
@@ -39,6 +39,8 @@ void FrameSplitter::feed(const QByteArray &bytes)
 {
     if (bytes.isEmpty())
         return;
+    if (m_pending.isEmpty())
+        m_sinceFirstByte.start();
     m_pending.append(bytes);
     m_silence.start();
 }

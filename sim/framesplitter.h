@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -9,7 +10,7 @@ namespace lcdsim {
 /*! \brief Cuts the incoming byte stream into frames at line silence, as Modbus RTU does.
  *
  * Bytes are gathered until nothing more has arrived for the silence gap; what was gathered
- * then leaves as one frame.
+ * then leaves as one frame, with the time since its first byte came in.
  */
 class FrameSplitter : public QObject
 {
@@ -28,10 +29,11 @@ public:
     void feed(const QByteArray &bytes);
 
 signals:
-    void frameReceived(const QByteArray &frame);
+    void frameReceived(const QByteArray &frame, qint64 sinceFirstByteNs);
 
 private:
     QByteArray m_pending;
+    QElapsedTimer m_sinceFirstByte;
     QTimer m_silence;
 };
 

@@ -14,6 +14,12 @@ LcdSlave::LcdSlave(int slaveId, QObject *parent) : QObject(parent), m_slaveId(sl
         m_registers[r] = twoBlanks;
 }
 
+void LcdSlave::setLineSettings(const LineSettings &line)
+{
+    m_line = line;
+    emit changed();
+}
+
 void LcdSlave::writeRegister(int address, quint16 value)
 {
     m_registers.at(address) = value;
@@ -55,10 +61,14 @@ bool LcdSlave::applySetup(const DisplaySetup &setup)
     const bool idUsable = setup.slaveId >= firstSlaveId && setup.slaveId <= lastSlaveId;
     if (idUsable)
         m_slaveId = setup.slaveId;
+    if (const std::optional<LineSettings> line = LineSettings::fromSetup(setup))
+        m_line = *line;
+    // The display restarts into its start-up screens, so an upload shows at once.
     for (int l = 0; l < lineCount; ++l) {
         const int screen = setup.startupScreens[l];
-        if (screen >= 1 && screen <= DisplaySetup::messageCount)
-            writeText(l * lineLength / 2, setup.messages[screen - 1]);
+        const bool stored = screen >= 1 && screen <= DisplaySetup::messageCount;
+        writeText(l * lineLength / 2, stored ? setup.messages[screen - 1].leftJustified(lineLength)
+                                             : QByteArray(lineLength, ' '));
     }
     emit changed();
     return idUsable;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "displaysetup.h"
+#include "linesettings.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -10,7 +11,8 @@
 
 namespace lcdsim {
 
-/*! \brief What the simulated display holds: its slave address, registers, coils and set-up.
+/*! \brief What the simulated display holds: its slave address, the line settings it listens
+ * at, registers, coils and set-up.
  *
  * Holding registers 0 to 15 are the text screen, two characters each, high byte first:
  * registers 0 to 7 line 0, 8 to 15 line 1. Registers 16 to 24 and coils 0 and 1 are plain
@@ -33,6 +35,10 @@ public:
 
     int slaveId() const { return m_slaveId; }
 
+    //! The speed and character format the display listens and answers at.
+    const LineSettings &lineSettings() const { return m_line; }
+    void setLineSettings(const LineSettings &line);
+
     quint16 holdingRegister(int address) const { return m_registers.at(address); }
     void writeRegister(int address, quint16 value);
 
@@ -51,8 +57,9 @@ public:
     const std::optional<DisplaySetup> &setup() const { return m_setup; }
 
     /*! Takes a decoded configuration image: its ID becomes the address answered to when it is
-     * a slave address (1 to 247), and each line with a start-up message shows that message.
-     * Returns false when the ID was not usable and the address stayed. */
+     * a slave address (1 to 247), its baud and format codes the line settings when both are
+     * known, and each line shows its start-up screen (that message, or blanks for none) until
+     * it is written to. Returns false when the ID was not usable and the address stayed. */
     bool applySetup(const DisplaySetup &setup);
 
 signals:
@@ -60,6 +67,7 @@ signals:
 
 private:
     int m_slaveId;
+    LineSettings m_line;
     std::array<quint16, registerCount> m_registers{};
     std::array<bool, coilCount> m_coils{};
     std::optional<DisplaySetup> m_setup;

@@ -2,6 +2,7 @@
 
 #include "framelog.h"
 #include "lcdslave.h"
+#include "linepacer.h"
 #include "pseudoterminal.h"
 #include "simoptions.h"
 #include "simulator.h"
@@ -50,7 +51,7 @@ int main(int argc, char *argv[])
         return fail(error);
 
     lcdsim::PseudoTerminal terminal;
-    if (!terminal.open(&error))
+    if (!terminal.open(options->line, &error))
         return fail(error);
     if (!options->linkPath.isEmpty() && !terminal.makeLink(options->linkPath, &error))
         return fail(error);
@@ -63,14 +64,22 @@ int main(int argc, char *argv[])
     log.line(QStringLiteral("device: ") + terminal.devicePath());
 
     lcdsim::LcdSlave slave(options->slaveId);
+    slave.setLineSettings(options->line);
     lcdsim::Simulator simulator(slave, log);
     simulator.setMisbehaviour(options->misbehaviour);
+    simulator.setTurnaround(options->turnaroundMs);
     if (options->silenceGapMs > 0)
         simulator.setSilenceGap(options->silenceGapMs);
+    simulator.setLineReader([&terminal] { return terminal.lineSettings(); });
 
+    // Echo and answers share the pacer, so that neither overtakes the other on the way out.
+    lcdsim::LinePacer pacer;
     QObject::connect(&terminal, &lcdsim::PseudoTerminal::received, &simulator,
                      &lcdsim::Simulator::feed);
-    QObject::connect(&simulator, &lcdsim::Simulator::answerReady, &terminal,
+    QObject::connect(&simulator, &lcdsim::Simulator::answerReady, &pacer, &lcdsim::LinePacer::send);
+    QObject::connect(&simulator, &lcdsim::Simulator::echoed, &pacer,
+                     [&pacer](const QByteArray &bytes) { pacer.send(bytes, 0); });
+    QObject::connect(&pacer, &lcdsim::LinePacer::bytesDue, &terminal,
                      [&terminal, &log](const QByteArray &bytes) {
                          if (!terminal.write(bytes))
                              log.note(QStringLiteral("the line did not take the whole answer "
@@ -89,9 +98,12 @@ int main(int argc, char *argv[])
                          app->quit();
                      });
 
-    QString started = QStringLiteral("answering as slave %1; a frame ends after %2 ms of silence")
+    QString started = QStringLiteral("answering as slave %1 at %2; a frame ends after %3 ms of "
+                                     "silence; answers start %4 ms after a request")
                           .arg(slave.slaveId())
-                          .arg(simulator.silenceGap());
+                          .arg(slave.lineSettings().text())
+                          .arg(simulator.silenceGap())
+                          .arg(simulator.turnaround());
     if (!options->linkPath.isEmpty())
         started += QStringLiteral("; linked as ") + options->linkPath;
     const QString faults = options->misbehaviour.summary();

@@ -1,5 +1,6 @@
 #include "misbehaviour.h"
 
+#include <QRandomGenerator>
 #include <QStringList>
 
 namespace lcdsim {
@@ -15,17 +16,38 @@ QByteArray Misbehaviour::shape(const QByteArray &answer) const
     return shaped;
 }
 
+int Misbehaviour::addNoise(QByteArray *bytes, QRandomGenerator &random) const
+{
+    int hit = 0;
+    for (char &byte : *bytes) {
+        if (noise <= 0 || random.generateDouble() >= noise)
+            continue;
+        byte = static_cast<char>(byte ^ (1 << random.bounded(8)));
+        ++hit;
+    }
+    return hit;
+}
+
 QString Misbehaviour::summary() const
 {
-    if (silent)
-        return QStringLiteral("never answers");
     QStringList faults;
-    if (delayMs > 0)
-        faults << QStringLiteral("answers %1 ms late").arg(delayMs);
-    if (badCrc)
-        faults << QStringLiteral("spoils the CRC");
-    if (truncateTo >= 0)
-        faults << QStringLiteral("sends only %1 byte(s) of each answer").arg(truncateTo);
+    if (silent) {
+        faults << QStringLiteral("never answers");
+    } else {
+        if (delayMs > 0)
+            faults << QStringLiteral("answers %1 ms late").arg(delayMs);
+        if (badCrc)
+            faults << QStringLiteral("spoils the CRC");
+        if (truncateTo >= 0)
+            faults << QStringLiteral("sends only %1 byte(s) of each answer").arg(truncateTo);
+        if (noise > 0)
+            faults << QStringLiteral("flips a bit in an answer byte with probability %1 (seed %2)")
+                          .arg(noise)
+                          .arg(noiseSeed);
+    }
+    // The adapter echoes what the master sends whether the display answers or not.
+    if (echo)
+        faults << QStringLiteral("echoes every byte sent to it");
     return faults.join(QStringLiteral(", "));
 }
 

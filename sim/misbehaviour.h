@@ -3,9 +3,12 @@
 #include <QByteArray>
 #include <QString>
 
+class QRandomGenerator;
+
 namespace lcdsim {
 
-//! Faults the simulated display can be told to show, so a master's error paths can be tried.
+/*! \brief Faults the simulated display or its line can be told to show, so a master's error
+ * paths can be tried. */
 struct Misbehaviour
 {
     //! Never answer.
@@ -16,9 +19,19 @@ struct Misbehaviour
     bool badCrc = false;
     //! Send only the first this many bytes of every answer; negative sends it whole.
     int truncateTo = -1;
+    /*! Send every byte from the master straight back to it, as a two-wire adapter without
+     * echo suppression does. */
+    bool echo = false;
+    //! The chance, from 0 to 1, that an answer byte arrives with one bit flipped.
+    double noise = 0;
+    //! Where the noise starts, so that a run can be repeated.
+    quint32 noiseSeed = 0;
 
     //! The answer as it goes out: its CRC spoilt and then cut, as chosen.
     QByteArray shape(const QByteArray &answer) const;
+    /*! Flips one bit, chosen by random, in each byte that the noise hits; returns how many it
+     * hit. */
+    int addNoise(QByteArray *bytes, QRandomGenerator &random) const;
     //! The chosen faults in words, empty when there are none.
     QString summary() const;
 };

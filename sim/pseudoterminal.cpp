@@ -5,6 +5,9 @@
 #include <QSocketNotifier>
 #include <QtGlobal>
 
+#include <array>
+#include <utility>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
@@ -33,12 +36,44 @@ QString systemError()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-bool makeRaw(int fd)
+const std::array<std::pair<speed_t, int>, 10> speeds = {{{B300, 300},
+                                                         {B600, 600},
+                                                         {B1200, 1200},
+                                                         {B2400, 2400},
+                                                         {B4800, 4800},
+                                                         {B9600, 9600},
+                                                         {B19200, 19200},
+                                                         {B38400, 38400},
+                                                         {B57600, 57600},
+                                                         {B115200, 115200}}};
+
+const std::array<std::pair<tcflag_t, int>, 4> sizes = {{{CS5, 5}, {CS6, 6}, {CS7, 7}, {CS8, 8}}};
+
+bool makeRaw(int fd, const LineSettings *line)
 {
     termios settings{};
     if (tcgetattr(fd, &settings) != 0)
         return false;
     cfmakeraw(&settings);
+    if (line) {
+        for (const auto &[code, rate] : speeds) {
+            if (rate == line->baudRate) {
+                cfsetispeed(&settings, code);
+                cfsetospeed(&settings, code);
+            }
+        }
+        for (const auto &[flag, bits] : sizes) {
+            if (bits == line->dataBits)
+                settings.c_cflag = (settings.c_cflag & ~tcflag_t(CSIZE)) | flag;
+        }
+        settings.c_cflag &= ~tcflag_t(CSTOPB | PARENB | PARODD);
+        if (line->stopBits == 2)
+            settings.c_cflag |= CSTOPB;
+        if (line->parity != 'N')
+            settings.c_cflag |= PARENB;
+        if (line->parity == 'O')
+            settings.c_cflag |= PARODD;
+    }
     return tcsetattr(fd, TCSANOW, &settings) == 0;
 }
 #endif
@@ -52,7 +87,7 @@ PseudoTerminal::~PseudoTerminal()
     closeAll();
 }
 
-bool PseudoTerminal::open(QString *error)
+bool PseudoTerminal::open(const LineSettings &initial, QString *error)
 {
 #ifdef Q_OS_UNIX
     closeAll();
@@ -62,8 +97,9 @@ bool PseudoTerminal::open(QString *error)
         m_controlFd = m_deviceFd = -1;
         return false;
     }
-    // Raw on both sides: every byte passes unchanged, no echo, no line editing.
-    if (!makeRaw(m_deviceFd) || !makeRaw(m_controlFd)) {
+    // Raw on both sides: every byte passes unchanged, no echo, no line editing. The device side
+    // goes last: on Linux both sides share its settings, and the line must end up as given.
+    if (!makeRaw(m_controlFd, nullptr) || !makeRaw(m_deviceFd, &initial)) {
         *error = QStringLiteral("cannot set the pseudo-terminal to raw mode: ") + systemError();
         closeAll();
         return false;
@@ -76,6 +112,7 @@ bool PseudoTerminal::open(QString *error)
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &PseudoTerminal::readAvailable);
     return true;
 #else
+    Q_UNUSED(initial);
     *error = QStringLiteral("the simulated display needs a pseudo-terminal, which only POSIX "
                             "systems (Linux, macOS, the BSDs) offer");
     return false;
@@ -100,6 +137,34 @@ bool PseudoTerminal::makeLink(const QString &path, QString *error)
     }
     m_linkPath = path;
     return true;
+}
+
+std::optional<LineSettings> PseudoTerminal::lineSettings() const
+{
+#ifdef Q_OS_UNIX
+    termios settings{};
+    if (m_controlFd < 0 || tcgetattr(m_controlFd, &settings) != 0)
+        return std::nullopt;
+    LineSettings line;
+    line.baudRate = 0;
+    const speed_t code = cfgetospeed(&settings);
+    for (const auto &[candidate, rate] : speeds) {
+        if (candidate == code)
+            line.baudRate = rate;
+    }
+    for (const auto &[flag, bits] : sizes) {
+        if ((settings.c_cflag & CSIZE) == flag)
+            line.dataBits = bits;
+    }
+    line.stopBits = (settings.c_cflag & CSTOPB) ? 2 : 1;
+    if (settings.c_cflag & PARENB)
+        line.parity = (settings.c_cflag & PARODD) ? 'O' : 'E';
+    else
+        line.parity = 'N';
+    return line;
+#else
+    return std::nullopt;
+#endif
 }
 
 bool PseudoTerminal::write(const QByteArray &bytes)

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "linesettings.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QSocketNotifier;
 
@@ -15,6 +18,9 @@ namespace lcdsim {
  * A master program opens devicePath() as its serial port; the simulator reads and writes the
  * other side. The simulator keeps the device side open itself, so the terminal survives a
  * master closing and reopening its port. POSIX only; elsewhere open() fails with a message.
+ *
+ * The terminal's speed and character format are whatever the master last set on its side; the
+ * simulator's side reads them back (on Linux the two sides share one set of terminal settings).
  */
 class PseudoTerminal : public QObject
 {
@@ -26,14 +32,18 @@ public:
     PseudoTerminal(const PseudoTerminal &) = delete;
     PseudoTerminal &operator=(const PseudoTerminal &) = delete;
 
-    //! Creates the terminal; false with the reason in *error.
-    bool open(QString *error);
+    /*! Creates the terminal with its line at the given settings, as a port no master has set up
+     * yet; false with the reason in *error. */
+    bool open(const LineSettings &initial, QString *error);
     //! The device a master opens, for example /dev/pts/5.
     QString devicePath() const { return m_devicePath; }
 
     /*! Makes path a symbolic link to the device, removed again when this object goes. An
      * existing symbolic link there (left by an earlier run) is replaced; any other file is not. */
     bool makeLink(const QString &path, QString *error);
+
+    //! The line as the master has set it; std::nullopt when it cannot be read.
+    std::optional<LineSettings> lineSettings() const;
 
     //! Puts bytes on the line; false when the master's side did not take them all.
     bool write(const QByteArray &bytes);

@@ -3,7 +3,10 @@
 #include "lcdslave.h"
 
 #include <QCommandLineParser>
+#include <QRandomGenerator>
 #include <QtGlobal>
+
+#include <limits>
 
 namespace lcdsim {
 namespace {
@@ -16,6 +19,12 @@ const QString badCrcOption = QStringLiteral("bad-crc");
 const QString truncateOption = QStringLiteral("truncate");
 const QString gapOption = QStringLiteral("gap");
 const QString noWindowOption = QStringLiteral("no-window");
+const QString baudOption = QStringLiteral("baud");
+const QString formatOption = QStringLiteral("format");
+const QString turnaroundOption = QStringLiteral("turnaround");
+const QString echoOption = QStringLiteral("echo");
+const QString noiseOption = QStringLiteral("noise");
+const QString seedOption = QStringLiteral("seed");
 
 // Longest delay or gap accepted: a minute is far beyond any master's patience.
 constexpr int longestWaitMs = 60000;
@@ -34,6 +43,29 @@ std::optional<int> number(const QCommandLineParser &parser, const QString &name,
                  .arg(highest)
                  .arg(parser.value(name));
     return std::nullopt;
+}
+
+//! The line the display listens at, from --baud and --format.
+std::optional<LineSettings> lineSettings(const QCommandLineParser &parser, QString *error)
+{
+    int rate = LineSettings().baudRate;
+    if (parser.isSet(baudOption)) {
+        bool ok = false;
+        rate = parser.value(baudOption).toInt(&ok);
+        if (!ok || !LineSettings::isStandardRate(rate)) {
+            *error = QStringLiteral("--baud takes a standard rate from 300 to 115200, not \"%1\"")
+                         .arg(parser.value(baudOption));
+            return std::nullopt;
+        }
+    }
+    const QString format =
+        parser.isSet(formatOption) ? parser.value(formatOption) : QStringLiteral("8N1");
+    const auto line = LineSettings::withFormat(rate, format);
+    if (!line)
+        *error = QStringLiteral("--format takes data bits 5 to 8, parity N, E or O and stop bits "
+                                "1 or 2, such as 8N1, not \"%1\"")
+                     .arg(format);
+    return line;
 }
 
 } // namespace
@@ -58,8 +90,30 @@ void addOptions(QCommandLineParser &parser)
          QStringLiteral("K")},
         {gapOption,
          QStringLiteral("Line silence in MS milliseconds that ends a frame (default: 3.5 "
-                        "characters at 9600 baud, 4 ms)."),
+                        "characters at the line the display listens at, 4 ms at 9600 8N1)."),
          QStringLiteral("MS")},
+        {baudOption,
+         QStringLiteral("Listen at RATE baud until a configuration image says otherwise "
+                        "(300 to 115200, default 9600)."),
+         QStringLiteral("RATE")},
+        {formatOption,
+         QStringLiteral("Listen for characters of this format, such as 8N1, 8N2 or 8E1 (default "
+                        "8N1)."),
+         QStringLiteral("FORMAT")},
+        {turnaroundOption,
+         QStringLiteral("Start an answer MS milliseconds after the request's last byte (default "
+                        "3)."),
+         QStringLiteral("MS")},
+        {echoOption,
+         QStringLiteral("Send every byte straight back, as a two-wire adapter without echo "
+                        "suppression does.")},
+        {noiseOption,
+         QStringLiteral("Flip one bit in each answer byte with probability P (0 to 1)."),
+         QStringLiteral("P")},
+        {seedOption,
+         QStringLiteral("Start the noise from seed S, to repeat a run (default: a new seed each "
+                        "run, shown at start)."),
+         QStringLiteral("S")},
         {noWindowOption, QStringLiteral("Console only: no window, the log on standard output.")},
     });
 }
@@ -97,6 +151,37 @@ std::optional<SimOptions> readOptions(const QCommandLineParser &parser, QString 
             return std::nullopt;
         options.silenceGapMs = *gap;
     }
+    if (parser.isSet(turnaroundOption)) {
+        const auto turnaround = number(parser, turnaroundOption, 0, longestWaitMs, error);
+        if (!turnaround)
+            return std::nullopt;
+        options.turnaroundMs = *turnaround;
+    }
+    const auto line = lineSettings(parser, error);
+    if (!line)
+        return std::nullopt;
+    options.line = *line;
+    if (parser.isSet(noiseOption)) {
+        bool ok = false;
+        const double noise = parser.value(noiseOption).toDouble(&ok);
+        if (!ok || noise < 0 || noise > 1) {
+            *error = QStringLiteral("--noise takes a probability from 0 to 1, not \"%1\"")
+                         .arg(parser.value(noiseOption));
+            return std::nullopt;
+        }
+        options.misbehaviour.noise = noise;
+    }
+    options.misbehaviour.noiseSeed = QRandomGenerator::global()->generate();
+    if (parser.isSet(seedOption)) {
+        bool ok = false;
+        options.misbehaviour.noiseSeed = parser.value(seedOption).toUInt(&ok);
+        if (!ok) {
+            *error = QStringLiteral("--seed takes a whole number from 0 to %1, not \"%2\"")
+                         .arg(std::numeric_limits<quint32>::max())
+                         .arg(parser.value(seedOption));
+            return std::nullopt;
+        }
+    }
     if (parser.isSet(linkOption)) {
         options.linkPath = parser.value(linkOption);
         if (options.linkPath.isEmpty()) {
@@ -106,6 +191,7 @@ std::optional<SimOptions> readOptions(const QCommandLineParser &parser, QString 
     }
     options.misbehaviour.silent = parser.isSet(silentOption);
     options.misbehaviour.badCrc = parser.isSet(badCrcOption);
+    options.misbehaviour.echo = parser.isSet(echoOption);
     return options;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "linesettings.h"
 #include "misbehaviour.h"
+#include "simulator.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,8 +20,12 @@ struct SimOptions
     //! Where to put a symbolic link to the device; empty for none.
     QString linkPath;
     Misbehaviour misbehaviour;
-    //! Line silence that ends a frame; 0 derives it from 9600 baud.
+    //! What the display listens at until a configuration image changes it.
+    LineSettings line;
+    //! Line silence that ends a frame; 0 derives it from the line the display listens at.
     int silenceGapMs = 0;
+    //! How long the display takes between the end of a request and its answer.
+    int turnaroundMs = Simulator::defaultTurnaroundMs;
 };
 
 //! Declares every option, --help and --version included.

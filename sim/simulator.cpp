@@ -1,20 +1,70 @@
 #include "simulator.h"
 
+#include "displaysetup.h"
 #include "framehandler.h"
 #include "framelog.h"
+#include "lcdslave.h"
 
 #include <QTimer>
 
 namespace lcdsim {
+namespace {
+
+constexpr qint64 nsPerMs = 1000000;
+
+} // namespace
 
 Simulator::Simulator(LcdSlave &slave, FrameLog &log, QObject *parent)
     : QObject(parent), m_slave(slave), m_log(log)
 {
     connect(&m_splitter, &FrameSplitter::frameReceived, this, &Simulator::takeFrame);
+    connect(&m_slave, &LcdSlave::changed, this, &Simulator::followListeningLine);
+    followListeningLine();
 }
 
-void Simulator::takeFrame(const QByteArray &frame)
+void Simulator::setMisbehaviour(const Misbehaviour &misbehaviour)
 {
+    m_misbehaviour = misbehaviour;
+    m_noise.seed(misbehaviour.noiseSeed);
+}
+
+void Simulator::setSilenceGap(int milliseconds)
+{
+    m_gapFixed = true;
+    m_splitter.setSilenceGap(milliseconds);
+}
+
+void Simulator::followListeningLine()
+{
+    if (m_gapFixed)
+        return;
+    const LineSettings &line = m_slave.lineSettings();
+    m_splitter.setSilenceGap(FrameSplitter::silenceGapMs(line.baudRate, line.bitsPerCharacter()));
+}
+
+void Simulator::feed(const QByteArray &bytes)
+{
+    if (m_misbehaviour.echo && !bytes.isEmpty())
+        emit echoed(bytes);
+    m_splitter.feed(bytes);
+}
+
+void Simulator::takeFrame(const QByteArray &frame, qint64 sinceFirstByteNs)
+{
+    // The program always sends an image at the line it starts from; the display always takes
+    // one there, so that a display set to an unknown line can still be reached.
+    const bool image = frame.size() == DisplaySetup::imageSize;
+    const LineSettings expected =
+        image ? LineSettings::configurationLine() : m_slave.lineSettings();
+    const LineSettings line = m_lineReader ? m_lineReader().value_or(expected) : expected;
+    if (!expected.understands(line)) {
+        const QString listening = image ? QStringLiteral("a configuration image is taken at %1")
+                                        : QStringLiteral("display listens at %1");
+        m_log.received(frame, QStringLiteral("line %1, %2: not understood")
+                                  .arg(line.text(), listening.arg(expected.text())));
+        return;
+    }
+
     const FrameOutcome outcome = handleFrame(frame, m_slave);
     m_log.received(frame, outcome.meaning);
     if (outcome.answer.isEmpty())
@@ -24,7 +74,7 @@ void Simulator::takeFrame(const QByteArray &frame)
                        .arg(outcome.answerMeaning));
         return;
     }
-    const QByteArray shaped = m_misbehaviour.shape(outcome.answer);
+    QByteArray shaped = m_misbehaviour.shape(outcome.answer);
     QString meaning = outcome.answerMeaning;
     if (m_misbehaviour.badCrc)
         meaning += QStringLiteral(", CRC spoilt on purpose");
@@ -32,23 +82,36 @@ void Simulator::takeFrame(const QByteArray &frame)
         meaning += QStringLiteral(", cut to %1 of %2 bytes on purpose")
                        .arg(shaped.size())
                        .arg(outcome.answer.size());
-    if (m_misbehaviour.delayMs > 0) {
+    if (const int hit = m_misbehaviour.addNoise(&shaped, m_noise))
+        meaning += QStringLiteral(", %1 byte(s) hit by noise").arg(hit);
+    if (m_misbehaviour.delayMs > 0)
         meaning += QStringLiteral(", %1 ms late on purpose").arg(m_misbehaviour.delayMs);
-        QTimer::singleShot(m_misbehaviour.delayMs, Qt::PreciseTimer, this,
-                           [this, shaped, meaning] { send(shaped, meaning); });
+
+    // The request ends on the wire one transmit time after its first byte; the answer follows
+    // after the turnaround. Parity cannot be read from every line, so the display's own
+    // settings, which match the line in all else, time it.
+    const LineSettings &wire = m_slave.lineSettings();
+    const qint64 startNs = wire.transmitTimeNs(int(frame.size())) +
+                           (m_turnaroundMs + m_misbehaviour.delayMs) * nsPerMs;
+    const qint64 waitNs = startNs - sinceFirstByteNs;
+    const qint64 characterTimeNs = wire.characterTimeNs();
+    if (waitNs <= 0) {
+        send(shaped, meaning, characterTimeNs);
         return;
     }
-    send(shaped, meaning);
+    QTimer::singleShot(
+        int((waitNs + nsPerMs - 1) / nsPerMs), Qt::PreciseTimer, this,
+        [this, shaped, meaning, characterTimeNs] { send(shaped, meaning, characterTimeNs); });
 }
 
-void Simulator::send(const QByteArray &answer, const QString &meaning)
+void Simulator::send(const QByteArray &answer, const QString &meaning, qint64 characterTimeNs)
 {
     if (answer.isEmpty()) {
         m_log.note(QStringLiteral("no answer (") + meaning + QLatin1Char(')'));
         return;
     }
     m_log.sent(answer, meaning);
-    emit answerReady(answer);
+    emit answerReady(answer, characterTimeNs);
 }
 
 } // namespace lcdsim

@@ -39,8 +39,7 @@ QString describe(const DisplaySetup &setup, int answeringTo)
     lines << QStringLiteral("Slave ID %1 (answering to slave %2)")
                  .arg(setup.slaveId)
                  .arg(answeringTo);
-    lines << QStringLiteral("Line speed %1 baud, format %2 (reported only: the pseudo-terminal "
-                            "keeps its own settings)")
+    lines << QStringLiteral("Line speed %1 baud, format %2")
                  .arg(setup.baudText(), setup.formatText());
     for (int n = 0; n < DisplaySetup::messageCount; ++n)
         lines << QStringLiteral("Message %1: \"%2\"").arg(n + 1).arg(printable(setup.messages[n]));
@@ -139,7 +138,10 @@ void SimWindow::refresh()
 
 void SimWindow::showStatus()
 {
-    QString text = QStringLiteral("Device %1, slave %2").arg(m_devicePath).arg(m_slave.slaveId());
+    QString text = QStringLiteral("Device %1, slave %2, listening at %3")
+                       .arg(m_devicePath)
+                       .arg(m_slave.slaveId())
+                       .arg(m_slave.lineSettings().text());
     if (!m_faults.isEmpty())
         text += QStringLiteral("; ") + m_faults;
     m_status->setText(text);

@@ -1,3 +1,4 @@
+#include "configimages.h"
 #include "displaysetup.h"
 #include "framehandler.h"
 #include "lcdslave.h"
@@ -12,19 +13,6 @@ namespace {
 QByteArray hex(const char *text)
 {
     return QByteArray::fromHex(QByteArray(text));
-}
-
-//! Empty messages, ID 1, 9600 8N1, nothing on the start-up screens, widths 5.
-QByteArray defaultImage()
-{
-    return QByteArray(96, ' ') + hex("24 C0 01 00 00 00 00 00 00 05 05 EF 11 00");
-}
-
-//! Message 1 "HELLO", ID 7, 19200 8N2, points 2/1, starts 3/0, screens Message 1/None, widths 4/5.
-QByteArray helloImage()
-{
-    return QByteArray("HELLO") + QByteArray(11, ' ') + QByteArray(80, ' ') +
-           hex("12 C2 07 02 01 03 00 01 00 04 05 BF 41 00");
 }
 
 } // namespace
@@ -111,9 +99,13 @@ private slots:
                  qPrintable(outcome.meaning));
         QVERIFY2(outcome.meaning.endsWith(QStringLiteral("; now answering to slave 7")),
                  qPrintable(outcome.meaning));
+        QVERIFY2(outcome.meaning.contains(QStringLiteral("; now listening at 19200 8N2;")),
+                 qPrintable(outcome.meaning));
         QCOMPARE(slave.slaveId(), 7);
+        QCOMPARE(slave.lineSettings().text(), QStringLiteral("19200 8N2"));
+        // Each line shows its start-up screen: message 1 on line 0, blanks for None on line 1.
         QCOMPARE(slave.line(0), QByteArray("HELLO           "));
-        QCOMPARE(slave.line(1), QByteArray("line one        "));
+        QCOMPARE(slave.line(1), QByteArray(16, ' '));
         QVERIFY(slave.setup());
         QCOMPARE(slave.setup()->baudRate(), 19200);
     }

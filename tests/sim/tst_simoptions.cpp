@@ -66,14 +66,20 @@ private slots:
         QVERIFY(!options->misbehaviour.badCrc);
         QCOMPARE(options->misbehaviour.delayMs, 0);
         QVERIFY(options->misbehaviour.truncateTo < 0);
+        QCOMPARE(options->line.text(), QStringLiteral("9600 8N1"));
+        QCOMPARE(options->turnaroundMs, 3);
+        QVERIFY(!options->misbehaviour.echo);
+        QCOMPARE(options->misbehaviour.noise, 0.0);
     }
 
     void everyOptionArrives()
     {
         QString error;
         const auto options =
-            parse({"--id", "247", "--link", "/tmp/lcd", "--silent", "--delay", "120", "--bad-crc",
-                   "--truncate", "0", "--gap", "15", "--no-window"},
+            parse({"--id",        "247",       "--link",     "/tmp/lcd", "--silent", "--delay",
+                   "120",         "--bad-crc", "--truncate", "0",        "--gap",    "15",
+                   "--no-window", "--baud",    "19200",      "--format", "8e1",      "--turnaround",
+                   "0",           "--echo",    "--noise",    "0.25",     "--seed",   "4294967295"},
                   &error);
         QVERIFY2(options, qPrintable(error));
         QCOMPARE(options->slaveId, 247);
@@ -83,6 +89,11 @@ private slots:
         QVERIFY(options->misbehaviour.badCrc);
         QCOMPARE(options->misbehaviour.truncateTo, 0);
         QCOMPARE(options->silenceGapMs, 15);
+        QCOMPARE(options->line.text(), QStringLiteral("19200 8E1"));
+        QCOMPARE(options->turnaroundMs, 0);
+        QVERIFY(options->misbehaviour.echo);
+        QCOMPARE(options->misbehaviour.noise, 0.25);
+        QCOMPARE(options->misbehaviour.noiseSeed, 4294967295u);
     }
 
     void refusesBadValues_data()
@@ -100,7 +111,14 @@ private slots:
         QTest::newRow("gap 0") << QStringList{"--gap", "0"} << QStringLiteral("--gap");
         QTest::newRow("empty link") << QStringList{"--link", ""} << QStringLiteral("--link");
         QTest::newRow("stray argument") << QStringList{"extra"} << QStringLiteral("extra");
-        QTest::newRow("unknown option") << QStringList{"--baud", "9600"} << QStringLiteral("baud");
+        QTest::newRow("unknown option") << QStringList{"--fast"} << QStringLiteral("fast");
+        QTest::newRow("baud rate no port offers")
+            << QStringList{"--baud", "10000"} << QStringLiteral("--baud");
+        QTest::newRow("format with three stop bits")
+            << QStringList{"--format", "8N3"} << QStringLiteral("--format");
+        QTest::newRow("noise above 1")
+            << QStringList{"--noise", "1.5"} << QStringLiteral("--noise");
+        QTest::newRow("negative seed") << QStringList{"--seed", "-1"} << QStringLiteral("--seed");
     }
 
     void refusesBadValues()

@@ -1,4 +1,7 @@
+#include "configimages.h"
+
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -17,6 +20,11 @@ QByteArray hex(const char *text)
 }
 
 constexpr int waitMs = 10000;
+
+QByteArray hiRequest()
+{
+    return hex("01 10 00 00 00 01 02 48 69 50 7E");
+}
 
 //! A master's end of the simulator's line, opened like a serial port.
 class Line
@@ -42,24 +50,43 @@ public:
 
     bool isOpen() const { return m_fd >= 0; }
 
+    //! Sets the line as a master's serial port would; Linux keeps no parity on a terminal.
+    bool setLine(int baud, int stopBits)
+    {
+        const speed_t speed = baud == 1200 ? B1200 : baud == 19200 ? B19200 : B9600;
+        termios settings{};
+        tcgetattr(m_fd, &settings);
+        cfsetispeed(&settings, speed);
+        cfsetospeed(&settings, speed);
+        if (stopBits == 2)
+            settings.c_cflag |= CSTOPB;
+        else
+            settings.c_cflag &= ~tcflag_t(CSTOPB);
+        return tcsetattr(m_fd, TCSANOW, &settings) == 0;
+    }
+
     bool write(const QByteArray &bytes)
     {
         return ::write(m_fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
     }
 
-    //! What arrives, until count bytes are there or nothing came for the time-out.
-    QByteArray read(int count)
+    /*! What arrives, until count bytes are there or nothing came for patienceMs; with clock,
+     * *arrivals gets the clock's reading in nanoseconds as each byte came in. */
+    QByteArray read(int count, int patienceMs = waitMs, const QElapsedTimer *clock = nullptr,
+                    QList<qint64> *arrivals = nullptr)
     {
         QByteArray received;
         while (received.size() < count) {
             pollfd p{m_fd, POLLIN, 0};
-            if (::poll(&p, 1, waitMs) <= 0)
+            if (::poll(&p, 1, patienceMs) <= 0)
                 break;
             char chunk[64];
             const ssize_t n = ::read(m_fd, chunk, sizeof chunk);
             if (n <= 0)
                 break;
             received.append(chunk, int(n));
+            for (ssize_t i = 0; clock && i < n; ++i)
+                arrivals->append(clock->nsecsElapsed());
         }
         return received;
     }
@@ -67,6 +94,43 @@ public:
 private:
     int m_fd;
 };
+
+// Long enough for any answer to be on its way; a request not understood gets none.
+constexpr int silenceMs = 300;
+
+const QByteArray coilOn = hex("01 05 00 00 FF 00 8C 3A");
+const QByteArray toSeven = hex("07 06 00 02 41 42 98 0D");
+
+/*! The simulator with these options, console only, as a child process; its device path, or an
+ * empty string when it did not start. */
+QString startSimulator(QProcess &sim, const QStringList &options)
+{
+    sim.start(QStringLiteral(SIM_EXECUTABLE), QStringList{QStringLiteral("--no-window")} + options);
+    if (!sim.waitForStarted(waitMs) || !sim.waitForReadyRead(waitMs))
+        return {};
+    const QString firstLine = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    return firstLine.startsWith(QStringLiteral("device: ")) ? firstLine.mid(8) : QString();
+}
+
+QString stopAndReadLog(QProcess &sim)
+{
+    sim.terminate();
+    sim.waitForFinished(waitMs);
+    return QString::fromLocal8Bit(sim.readAllStandardOutput());
+}
+
+/*! True when bytes differ from clean in exactly one bit each. */
+bool oneBitOffEach(const QByteArray &bytes, const QByteArray &clean)
+{
+    if (bytes.size() != clean.size())
+        return false;
+    for (int i = 0; i < bytes.size(); ++i) {
+        const auto diff = quint8(bytes.at(i) ^ clean.at(i));
+        if (diff == 0 || (diff & (diff - 1)) != 0)
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -115,6 +179,160 @@ private slots:
         QVERIFY2(log.contains(QStringLiteral("write 1 register(s) at 3: \"Hi\"")), qPrintable(log));
         QVERIFY2(log.contains(QStringLiteral("TX 02 10 00 03 00 01 F1 FA")), qPrintable(log));
         QVERIFY2(log.contains(QStringLiteral("write coil 1 ON")), qPrintable(log));
+    }
+
+    void answersOnlyAtTheLineItListensAt_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<int>("stopBits");
+        QTest::addColumn<QString>("refusal");
+
+        QTest::newRow("default, same line") << QStringList{} << 9600 << 1 << QString();
+        QTest::newRow("default, other speed")
+            << QStringList{} << 19200 << 1
+            << QStringLiteral("line 19200 8N1, display listens at 9600 8N1: not understood");
+        QTest::newRow("default, two stop bits")
+            << QStringList{} << 9600 << 2
+            << QStringLiteral("line 9600 8N2, display listens at 9600 8N1: not understood");
+    }
+
+    void answersOnlyAtTheLineItListensAt()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, baud);
+        QFETCH(int, stopBits);
+        QFETCH(QString, refusal);
+        QProcess sim;
+        const QString device = startSimulator(sim, options);
+        QVERIFY(!device.isEmpty());
+        Line line(device);
+        QVERIFY(line.isOpen() && line.setLine(baud, stopBits));
+        QVERIFY(line.write(coilOn));
+        QCOMPARE(line.read(8, silenceMs), refusal.isEmpty() ? coilOn : QByteArray());
+        const QString log = stopAndReadLog(sim);
+        if (!refusal.isEmpty())
+            QVERIFY2(log.contains(QStringLiteral("RX 01 05 00 00 FF 00 8C 3A  ") + refusal),
+                     qPrintable(log));
+    }
+
+    void aConfigurationImageMovesTheLine()
+    {
+        QProcess sim;
+        const QString device = startSimulator(sim, {});
+        QVERIFY(!device.isEmpty());
+        Line line(device);
+        QVERIFY(line.isOpen());
+        QByteArray log;
+        const auto logged = [&sim, &log](const char *text) {
+            log += sim.readAllStandardOutput();
+            return log.contains(text);
+        };
+        // The image sets ID 7 at 19200 8N2.
+        QVERIFY(line.write(helloImage()));
+        QTRY_VERIFY_WITH_TIMEOUT(logged("now listening at 19200 8N2"), waitMs);
+
+        QVERIFY(line.setLine(19200, 2));
+        QVERIFY(line.write(toSeven));
+        QCOMPARE(line.read(8), toSeven);
+        QVERIFY(line.setLine(9600, 1));
+        QVERIFY(line.write(toSeven));
+        QCOMPARE(line.read(8, silenceMs), QByteArray());
+
+        // An image is taken at 9600 8N1 whatever the display listens at; not at its new line.
+        QVERIFY(line.setLine(19200, 2));
+        QVERIFY(line.write(defaultImage()));
+        QTRY_VERIFY_WITH_TIMEOUT(logged("a configuration image is taken at 9600 8N1: not "
+                                        "understood"),
+                                 waitMs);
+        QVERIFY(line.setLine(9600, 1));
+        QVERIFY(line.write(defaultImage()));
+        QTRY_VERIFY_WITH_TIMEOUT(logged("now listening at 9600 8N1"), waitMs);
+        QVERIFY(line.write(coilOn));
+        QCOMPARE(line.read(8), coilOn);
+        QVERIFY2(log.contains("line 19200 8N2, a configuration image is taken at 9600 8N1"),
+                 log.constData());
+    }
+
+    void answersNoSoonerThanTheWireAllows_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<int>("stopBits");
+        QTest::addColumn<qint64>("characterNs");
+        QTest::addColumn<qint64>("turnaroundNs");
+
+        QTest::newRow("9600 8N1, turnaround 3 ms")
+            << QStringList{} << 9600 << 1 << qint64(1041667) << qint64(3000000);
+        QTest::newRow("1200 8N2, delay 40 ms")
+            << QStringList{"--baud", "1200", "--format", "8N2", "--delay", "40"} << 1200 << 2
+            << qint64(9166667) << qint64(43000000);
+        QTest::newRow("19200 8N1, turnaround 20 ms")
+            << QStringList{"--baud", "19200", "--turnaround", "20"} << 19200 << 1 << qint64(520833)
+            << qint64(20000000);
+    }
+
+    void answersNoSoonerThanTheWireAllows()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, baud);
+        QFETCH(int, stopBits);
+        QFETCH(qint64, characterNs);
+        QFETCH(qint64, turnaroundNs);
+        QProcess sim;
+        const QString device = startSimulator(sim, options);
+        QVERIFY(!device.isEmpty());
+        Line line(device);
+        QVERIFY(line.isOpen() && line.setLine(baud, stopBits));
+        QElapsedTimer clock;
+        QList<qint64> arrivals;
+        clock.start();
+        QVERIFY(line.write(coilOn));
+        QCOMPARE(line.read(8, waitMs, &clock, &arrivals), coilOn);
+        // Each byte of the answer has crossed the wire after the request and the turnaround.
+        const qint64 answerStartNs = coilOn.size() * characterNs + turnaroundNs;
+        for (int i = 0; i < arrivals.size(); ++i)
+            QVERIFY2(arrivals[i] >= answerStartNs + (i + 1) * characterNs,
+                     qPrintable(QStringLiteral("byte %1 after %2 ns").arg(i).arg(arrivals[i])));
+    }
+
+    void echoComesBeforeTheAnswer()
+    {
+        QProcess sim;
+        const QString device = startSimulator(sim, {QStringLiteral("--echo")});
+        QVERIFY(!device.isEmpty());
+        Line line(device);
+        QVERIFY(line.isOpen());
+        const QByteArray registerWrite = hex("01 06 00 01 00 03 98 0B");
+        QVERIFY(line.write(hiRequest()));
+        QCOMPARE(line.read(19), hiRequest() + hex("01 10 00 00 00 01 01 C9"));
+        // A request the display does not understand is still echoed by the line.
+        QVERIFY(line.setLine(19200, 1));
+        QVERIFY(line.write(registerWrite));
+        QCOMPARE(line.read(16, silenceMs), registerWrite);
+    }
+
+    void noiseFlipsOneBitPerByteHit()
+    {
+        const QStringList always{"--noise", "1", "--seed", "11"};
+        QProcess sim;
+        const QString device = startSimulator(sim, always);
+        QVERIFY(!device.isEmpty());
+        Line line(device);
+        QVERIFY(line.isOpen());
+        QVERIFY(line.write(coilOn));
+        const QByteArray noisy = line.read(8);
+        QVERIFY2(oneBitOffEach(noisy, coilOn), noisy.toHex(' ').constData());
+        QVERIFY2(stopAndReadLog(sim).contains(QStringLiteral("8 byte(s) hit by noise")),
+                 "the log names the noise");
+
+        // The same seed hits the same bits again.
+        QProcess again;
+        const QString secondDevice = startSimulator(again, always);
+        Line secondLine(secondDevice);
+        QVERIFY(secondLine.isOpen());
+        QVERIFY(secondLine.write(coilOn));
+        QCOMPARE(secondLine.read(8), noisy);
     }
 
     void refusesABadCommandLine_data()

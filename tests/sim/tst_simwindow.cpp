@@ -1,3 +1,4 @@
+#include "configimages.h"
 #include "framehandler.h"
 #include "lcdpanel.h"
 #include "lcdslave.h"
@@ -13,12 +14,6 @@ namespace {
 QByteArray hex(const char *text)
 {
     return QByteArray::fromHex(QByteArray(text));
-}
-
-QByteArray helloImage()
-{
-    return QByteArray("HELLO") + QByteArray(91, ' ') +
-           hex("12 C2 07 02 01 03 00 01 00 04 05 BF 41 00");
 }
 
 QString cellText(const QTableWidget &table, const QString &row, int column)
@@ -71,7 +66,8 @@ private slots:
         const auto labels = window.findChildren<QLabel *>();
         const bool statusShowsNewId =
             std::any_of(labels.begin(), labels.end(), [](const QLabel *l) {
-                return l->text() == QStringLiteral("Device /dev/pts/99, slave 7");
+                return l->text() ==
+                       QStringLiteral("Device /dev/pts/99, slave 7, listening at 19200 8N2");
             });
         QVERIFY(statusShowsNewId);
     }
