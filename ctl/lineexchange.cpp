@@ -44,9 +44,16 @@ LineExchange::Result LineExchange::run(const QByteArray &request, const Exchange
         if (m_port.inBufferCount() > 0)
             result.discarded = m_port.input();
         record.time = QDateTime::currentDateTime();
-        send(request, options.rts);
+        if (options.rts)
+            m_port.setRTSEnable(true);
+        m_port.output(request);
+        QElapsedTimer sinceWrite;
+        sinceWrite.start();
+        // Waits until the frame has left the port: the display answers only after that anyway.
+        if (options.rts)
+            m_port.setRTSEnable(false);
         if (options.awaitAnswer) {
-            awaitAnswer(request, options, record);
+            awaitAnswer(request, options, sinceWrite, record);
         } else {
             // The next frame, or closing the port, must not cut this one short: lowering RTS
             // waits until it has left (without --rts the level is low already).
@@ -67,21 +74,9 @@ LineExchange::Result LineExchange::run(const QByteArray &request, const Exchange
     return result;
 }
 
-void LineExchange::send(const QByteArray &request, bool rts)
-{
-    if (rts)
-        m_port.setRTSEnable(true);
-    m_port.output(request);
-    // Waits until the frame has left the port: the display answers only after that anyway.
-    if (rts)
-        m_port.setRTSEnable(false);
-}
-
 void LineExchange::awaitAnswer(const QByteArray &request, const ExchangeOptions &options,
-                               TrafficRecord &record)
+                               const QElapsedTimer &clock, TrafficRecord &record)
 {
-    QElapsedTimer clock;
-    clock.start();
     record.waitMs = options.timeoutMs;
     QByteArray received;
     QByteArray answer;

@@ -6,6 +6,7 @@
 #include <QString>
 
 class MSComm;
+class QElapsedTimer;
 
 namespace ctl {
 
@@ -55,9 +56,9 @@ public:
     static TrafficOutcome judge(const QByteArray &answer, const QByteArray &request);
 
 private:
-    void send(const QByteArray &request, bool rts);
+    //! Waits from \a clock's start, which is when the write returned.
     void awaitAnswer(const QByteArray &request, const ExchangeOptions &options,
-                     TrafficRecord &record);
+                     const QElapsedTimer &clock, TrafficRecord &record);
 
     MSComm &m_port;
     QString m_device;
