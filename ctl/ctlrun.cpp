@@ -20,6 +20,7 @@
 #include <QTextStream>
 
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 namespace ctl {
@@ -31,6 +32,24 @@ const QString defaultSettings = QStringLiteral("9600,n,8,1");
 // The display takes its configuration at this speed and format only.
 const QString uploadSettings = QStringLiteral("9600,n,8,1");
 const QString lcdSection = QStringLiteral("LCD");
+
+// Set by Ctrl+C or a termination request during a series: the series stops after the exchange
+// under way and still ends with its summary.
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void requestStop(int)
+{
+    stopRequested = 1;
+}
+
+//! Sleeps \a ms, waking early when a stop is requested.
+void pause(int ms)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!stopRequested && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+            end - std::chrono::steady_clock::now(), std::chrono::milliseconds(20)));
+}
 
 //! The line a run uses: from the options, else as the main window would load it.
 struct Line
@@ -204,9 +223,15 @@ public:
 
         LineExchange exchange(port, device, line.settings);
         const int count = m_arguments.repeat.value_or(1);
-        for (int i = 0; i < count; ++i) {
+        if (m_arguments.repeat) {
+            std::signal(SIGINT, requestStop);
+            std::signal(SIGTERM, requestStop);
+        }
+        for (int i = 0; i < count && !stopRequested; ++i) {
             if (i > 0 && m_arguments.intervalMs > 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(m_arguments.intervalMs));
+                pause(m_arguments.intervalMs);
+            if (stopRequested)
+                break;
             const LineExchange::Result result = exchange.run(request, options);
             if (!result.discarded.isEmpty())
                 note(QStringLiteral("discarded %1 bytes waiting before the request: %2")
@@ -218,6 +243,10 @@ public:
             if (result.record.outcome == TrafficOutcome::PortError)
                 break;
         }
+        if (stopRequested)
+            note(QStringLiteral("stopped after %1 of %2 exchanges")
+                     .arg(m_records.size())
+                     .arg(count));
         if (profile && m_arguments.save && runreport::exitStatus(m_records) == 0)
             saveUpload(*profile);
         return finish();

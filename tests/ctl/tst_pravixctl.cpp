@@ -78,6 +78,7 @@ private slots:
     void badInputSendsNothing_data();
     void badInputSendsNothing();
     void repeatSummaryAndStatus();
+    void stoppedSeriesEndsWithSummary();
     void jsonLinesAndLog();
     void configureImages_data();
     void configureImages();
@@ -324,6 +325,20 @@ void tst_pravixctl::repeatSummaryAndStatus()
             .match(lines.last())
             .hasMatch(),
         qPrintable(lines.last()));
+}
+
+void tst_pravixctl::stoppedSeriesEndsWithSummary()
+{
+    ModbusSlave slave(m_pty->masterFd(), 1);
+    QProcess process;
+    start(process, onPty({"--repeat", "100000", "--interval", "5", "send06", "1", "3"}));
+    QTRY_VERIFY(slave.requests().size() >= 3);
+    process.terminate();
+    const Run run = finish(process);
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.startsWith("pravixctl: stopped after "), qPrintable(run.err));
+    const QString summary = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).last();
+    QVERIFY2(summary.contains(" answered, 0 no response,"), qPrintable(summary));
 }
 
 void tst_pravixctl::jsonLinesAndLog()
