@@ -3,9 +3,11 @@
 #include "commerror.h"
 #include "crc16.h"
 #include "mscomm.h"
+#include "serialsettings.h"
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -15,9 +17,15 @@ namespace {
 constexpr int answerLength = 8;
 constexpr int exceptionLength = 5;
 constexpr quint8 exceptionFlag = 0x80;
-// How often the port is looked at during a wait: short next to a byte's time at 38400 baud
-// (0.26 ms), so the first-byte time is exact enough, and long enough to cost little processor.
-constexpr auto pollInterval = std::chrono::microseconds(200);
+// How often the port is looked at during a wait: every half character at the line's speed (0.52
+// ms at 9600 8N1), as exact as an answer's timing can be told, and within bounds that keep a
+// pseudo-terminal's instant answers timed and the processor time small.
+std::chrono::microseconds pollInterval(const QString &settings)
+{
+    const SerialSettings line = SerialSettings::parse(settings).value_or(SerialSettings());
+    const qint64 halfCharacter = qint64(line.bitsPerCharacter()) * 1000000 / line.baudRate / 2;
+    return std::chrono::microseconds(std::clamp<qint64>(halfCharacter, 100, 500));
+}
 
 double millisecondsSince(const QElapsedTimer &clock)
 {
@@ -27,7 +35,7 @@ double millisecondsSince(const QElapsedTimer &clock)
 } // namespace
 
 LineExchange::LineExchange(MSComm &port, const QString &device, const QString &settings)
-    : m_port(port), m_device(device), m_settings(settings)
+    : m_port(port), m_device(device), m_settings(settings), m_pollInterval(pollInterval(settings))
 {
 }
 
@@ -101,7 +109,7 @@ void LineExchange::awaitAnswer(const QByteArray &request, const ExchangeOptions 
             std::chrono::nanoseconds(qint64(options.timeoutMs) * 1000000 - clock.nsecsElapsed());
         if (left.count() <= 0)
             break;
-        std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(left, pollInterval));
+        std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(left, m_pollInterval));
     }
     record.received = answer;
     record.outcome = judge(answer, request);

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
+
 class MSComm;
 class QElapsedTimer;
 
@@ -63,6 +65,7 @@ private:
     MSComm &m_port;
     QString m_device;
     QString m_settings;
+    std::chrono::microseconds m_pollInterval;
 };
 
 } // namespace ctl
