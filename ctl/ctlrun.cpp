@@ -237,10 +237,11 @@ public:
                 note(QStringLiteral("discarded %1 bytes waiting before the request: %2")
                          .arg(result.discarded.size())
                          .arg(hextext::bytes(result.discarded)));
-            if (!result.portError.isEmpty())
+            const bool portFailed = result.record.outcome == TrafficOutcome::PortError;
+            if (portFailed)
                 reportPortError(result.portError);
             record(result.record);
-            if (result.record.outcome == TrafficOutcome::PortError)
+            if (portFailed)
                 break;
         }
         if (stopRequested)
