@@ -1,11 +1,10 @@
 #include "commandline.h"
 
 #include "modini.h"
+#include "settingsoption.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 
 namespace commandline {
 
@@ -71,22 +70,10 @@ bool apply(const QCommandLineParser &parser, QString *error)
     }
     if (!parser.isSet(settingsOption))
         return true;
-    const QString named = parser.value(settingsOption);
-    if (named.isEmpty()) {
-        *error = QStringLiteral("--settings needs a file name.");
+    const QString file = settingsoption::resolve(parser.value(settingsOption), error);
+    if (file.isEmpty())
         return false;
-    }
-    // Made absolute now, so that the file stays the same whatever the working folder later is.
-    const QFileInfo file(named);
-    if (file.isDir()) {
-        *error = QStringLiteral("%1 is a folder, not a file.").arg(file.absoluteFilePath());
-        return false;
-    }
-    if (!file.absoluteDir().exists()) {
-        *error = QStringLiteral("There is no folder %1.").arg(file.absolutePath());
-        return false;
-    }
-    modINI::setIniFilePath(QDir::cleanPath(file.absoluteFilePath()));
+    modINI::setIniFilePath(file);
     return true;
 }
 

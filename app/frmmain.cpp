@@ -12,6 +12,7 @@
 #include "porthint.h"
 #include "portmap.h"
 #include "serialsettings.h"
+#include "storedline.h"
 #include "writecommands.h"
 
 #include <QCloseEvent>
@@ -32,8 +33,8 @@ const QString settingsSection = QStringLiteral("Settings");
 const QString commPortKey = QStringLiteral("CommPort");
 const QString settingKey = QStringLiteral("Setting");
 
-constexpr int highestPort = 20;
-constexpr int highestSlave = 247;
+using storedline::highestPort;
+using storedline::highestSlave;
 
 // A settings string is a baud part, a comma and one of these format parts, in the order of
 // the entries of cboDF.
@@ -50,18 +51,6 @@ int formatIndex(const QString &settings)
             return i;
     }
     return -1;
-}
-
-// A stored number the lists can select: decimal digits, 1 to highest, written back without
-// leading zeros. Anything else (an edited or damaged file) starts at "1".
-QString usableNumber(const QString &stored, int highest)
-{
-    constexpr int longestDigits = 3;
-    bool allDigits = !stored.isEmpty() && stored.size() <= longestDigits;
-    for (const QChar c : stored)
-        allDigits = allDigits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
-    const int value = allDigits ? stored.toInt() : 0;
-    return value >= 1 && value <= highest ? QString::number(value) : QStringLiteral("1");
 }
 
 QString registerAddressEntry(int value)
@@ -128,13 +117,13 @@ void frmMain::load()
         ui->cboComm->setItemData(port - 1, portmap::devicePath(port), Qt::ToolTipRole);
     }
 
-    CommPortNo = usableNumber(modINI::ReadIni(settingsSection, commPortKey), highestPort);
-    CommSettings = modINI::ReadIni(settingsSection, settingKey);
+    // Numbers go back to the file without leading zeros when the window closes.
+    CommPortNo = QString::number(storedline::commPort());
+    CommSettings = storedline::setting();
     // Only the nine settings strings the port accepts; an edited or damaged file starts afresh.
     if (!SerialSettings::parse(CommSettings))
         CommSettings = defaultSettings;
-    SlaveAddr =
-        usableNumber(modINI::ReadIni(QStringLiteral("LCD"), QStringLiteral("Slave")), highestSlave);
+    SlaveAddr = QString::number(storedline::slave());
 
     combolist::choose(ui->cboComm, CommPortNo.toInt() - 1);
 

@@ -39,16 +39,21 @@ if(UNIX)
   # so that the same sources give the same package.
   find_program(PRAVIX_GZIP gzip REQUIRED)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/pravixapp.1.in ${PRAVIX_PACKAGING_DIR}/pravixapp.1 @ONLY)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/pravixctl.1.in ${PRAVIX_PACKAGING_DIR}/pravixctl.1 @ONLY)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${PRAVIX_PACKAGING_DIR}/changelog @ONLY)
   add_custom_command(
-    OUTPUT ${PRAVIX_PACKAGING_DIR}/pravixapp.1.gz ${PRAVIX_PACKAGING_DIR}/changelog.gz
-    COMMAND ${PRAVIX_GZIP} -9 -n -f -k pravixapp.1 changelog
+    OUTPUT ${PRAVIX_PACKAGING_DIR}/pravixapp.1.gz ${PRAVIX_PACKAGING_DIR}/pravixctl.1.gz
+           ${PRAVIX_PACKAGING_DIR}/changelog.gz
+    COMMAND ${PRAVIX_GZIP} -9 -n -f -k pravixapp.1 pravixctl.1 changelog
     WORKING_DIRECTORY ${PRAVIX_PACKAGING_DIR}
-    DEPENDS ${PRAVIX_PACKAGING_DIR}/pravixapp.1 ${PRAVIX_PACKAGING_DIR}/changelog
+    DEPENDS ${PRAVIX_PACKAGING_DIR}/pravixapp.1 ${PRAVIX_PACKAGING_DIR}/pravixctl.1
+            ${PRAVIX_PACKAGING_DIR}/changelog
     VERBATIM)
   add_custom_target(pravix_compressed_docs ALL
-    DEPENDS ${PRAVIX_PACKAGING_DIR}/pravixapp.1.gz ${PRAVIX_PACKAGING_DIR}/changelog.gz)
-  install(FILES ${PRAVIX_PACKAGING_DIR}/pravixapp.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    DEPENDS ${PRAVIX_PACKAGING_DIR}/pravixapp.1.gz ${PRAVIX_PACKAGING_DIR}/pravixctl.1.gz
+            ${PRAVIX_PACKAGING_DIR}/changelog.gz)
+  install(FILES ${PRAVIX_PACKAGING_DIR}/pravixapp.1.gz ${PRAVIX_PACKAGING_DIR}/pravixctl.1.gz
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${PRAVIX_PACKAGING_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
 
@@ -68,6 +73,10 @@ and 16); every request and the display's answer are shown as hexadecimal bytes.
 A second window uploads the display's whole set-up: slave ID, baud rate, data
 format, six stored messages, two numeric fields and the start-up screen of
 each line.
+
+pravixctl sends the same requests and uploads from a shell, for scripts and
+production lines: a profile file for the set-up, exit statuses by outcome,
+JSON Lines output and repeated exchanges with a summary.
 
 The package also holds pravix-lcd-sim, a simulated display on a
 pseudo-terminal, for trying the program without hardware.")

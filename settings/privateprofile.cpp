@@ -202,4 +202,33 @@ bool writeValue(const QString &filePath, const QString &section, const QString &
     return profile->save(filePath);
 }
 
+QList<Line> lines(const QByteArray &contents)
+{
+    const auto carriesNothing = [](const QString &text) {
+        const QString trimmed = QStringView(trimBlanks(text)).toString();
+        return trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')) ||
+               trimmed.startsWith(QLatin1Char('#'));
+    };
+    const ProfileText profile = ProfileText::fromBytes(contents);
+    QList<Line> found;
+    for (qsizetype i = 0; i < profile.lines.size(); ++i) {
+        const QString &text = profile.lines.at(i).text;
+        const ParsedLine parsed = parse(text);
+        Line line;
+        line.number = static_cast<int>(i + 1);
+        if (parsed.kind == ParsedLine::Kind::Section) {
+            line.kind = Line::Kind::Section;
+        } else if (parsed.kind == ParsedLine::Kind::Entry) {
+            line.kind = Line::Kind::Entry;
+            line.value = QStringView(parsed.value).toString();
+        } else if (carriesNothing(text)) {
+            continue;
+        }
+        line.name = line.kind == Line::Kind::Unreadable ? QStringView(trimBlanks(text)).toString()
+                                                        : QStringView(parsed.name).toString();
+        found.append(line);
+    }
+    return found;
+}
+
 } // namespace privateprofile

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 /*! \brief Single values of a private-profile (INI) file, read and written by the file's name.
@@ -26,5 +28,30 @@ QString readValue(const QString &filePath, const QString &section, const QString
  */
 bool writeValue(const QString &filePath, const QString &section, const QString &key,
                 const QString &value);
+
+//! One line of a file that is neither blank nor a comment, as the reader takes it.
+struct Line
+{
+    enum class Kind {
+        Section,   //!< "[name]"
+        Entry,     //!< "key=value"
+        Unreadable //!< anything else; the reader passes over it
+    };
+
+    Kind kind = Kind::Unreadable;
+    //! Counting from 1, as an editor shows it.
+    int number = 0;
+    //! Section or key name without surrounding blanks; the line's text for an unreadable line.
+    QString name;
+    //! Entries only: the value as readValue() gives it.
+    QString value;
+};
+
+/*! \brief Every section, entry and unreadable line of a file's contents, in file order.
+ *
+ * For a caller that must account for each line, such as one that refuses names it does not
+ * know; the contents are decoded as a file is read (UTF-8, else Windows-1252).
+ */
+QList<Line> lines(const QByteArray &contents);
 
 } // namespace privateprofile

@@ -32,6 +32,8 @@ description=$(field Description)
 dpkg-deb -x "$deb" "$work/unpacked"
 output=$(QT_QPA_PLATFORM=offscreen "$work/unpacked/usr/bin/pravixapp" --version)
 [ "$output" = "PravixApp 2.3 (build $version)" ] || fail "--version printed: $output"
+output=$("$work/unpacked/usr/bin/pravixctl" --version)
+[ "$output" = "pravixctl 2.3 (build $version)" ] || fail "pravixctl --version printed: $output"
 QT_QPA_PLATFORM=offscreen "$work/unpacked/usr/bin/pravix-lcd-sim" --version >/dev/null ||
     fail "pravix-lcd-sim --version failed"
 

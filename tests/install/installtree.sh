@@ -25,6 +25,7 @@ check_prefix() {
     expected=$(sort <<EOT
 .$prefix/bin/pravix-lcd-sim
 .$prefix/bin/pravixapp
+.$prefix/bin/pravixctl
 .$prefix/share/applications/$appId.desktop
 .$prefix/share/doc/pravixapp/README.md
 .$prefix/share/doc/pravixapp/changelog.gz
@@ -32,6 +33,7 @@ check_prefix() {
 .$prefix/share/icons/hicolor/32x32/apps/pravixapp.png
 .$prefix/share/icons/hicolor/scalable/apps/pravixapp.svg
 .$prefix/share/man/man1/pravixapp.1.gz
+.$prefix/share/man/man1/pravixctl.1.gz
 .$prefix/share/metainfo/$appId.metainfo.xml
 EOT
 )
@@ -43,7 +45,7 @@ EOT
     fi
 
     local dir="$root$prefix"
-    for program in pravixapp pravix-lcd-sim; do
+    for program in pravixapp pravixctl pravix-lcd-sim; do
         [ -x "$dir/bin/$program" ] || fail "$program is not executable"
     done
     cmp -s "$dir/share/doc/pravixapp/README.md" "$srcDir/README.md" ||
@@ -64,7 +66,8 @@ EOT
     grep -q "<launchable type=\"desktop-id\">$appId.desktop</launchable>" \
         "$dir/share/metainfo/$appId.metainfo.xml" || fail "the metainfo does not launch $appId.desktop"
 
-    gzip -t "$dir/share/man/man1/pravixapp.1.gz" "$dir/share/doc/pravixapp/changelog.gz" ||
+    gzip -t "$dir/share/man/man1/pravixapp.1.gz" "$dir/share/man/man1/pravixctl.1.gz" \
+        "$dir/share/doc/pravixapp/changelog.gz" ||
         fail "a compressed document is damaged"
 }
 

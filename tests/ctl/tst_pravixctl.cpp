@@ -1,0 +1,462 @@
+#include "modbusslave.h"
+#include "ptypair.h"
+#include "tempsettings.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
+
+//! One run of the real executable.
+struct Run
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run finish(QProcess &process)
+{
+    Run run;
+    if (!process.waitForFinished(10000))
+        process.kill();
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+void start(QProcess &process, const QStringList &arguments)
+{
+    process.start(QStringLiteral(PRAVIXCTL_PATH), arguments);
+    QVERIFY2(process.waitForStarted(), qPrintable(process.errorString()));
+}
+
+Run pravixctl(const QStringList &arguments, const QByteArray &input = QByteArray())
+{
+    QProcess process;
+    start(process, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    return finish(process);
+}
+
+// The 110 bytes of the upload with every list at the window's choice at load and no messages.
+QByteArray defaultImage()
+{
+    return QByteArray(96, ' ') + hex("24 C0 01 00 00 00 00 00 00 05 05 EF 11 00");
+}
+
+} // namespace
+
+class tst_pravixctl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void requestsOnTheWire_data();
+    void requestsOnTheWire();
+    void broadcastAwaitsNoAnswer();
+    void answersJudged_data();
+    void answersJudged();
+    void staleBytesDiscarded();
+    void missingDevice();
+    void badInputSendsNothing_data();
+    void badInputSendsNothing();
+    void repeatSummaryAndStatus();
+    void stoppedSeriesEndsWithSummary();
+    void jsonLinesAndLog();
+    void configureImages_data();
+    void configureImages();
+    void defaultProfileGivesDefaultImage();
+    void lineFromSettingsFile();
+
+private:
+    QStringList onPty(QStringList arguments) const;
+
+    std::unique_ptr<PtyPair> m_pty;
+    std::unique_ptr<TempSettings> m_settings;
+};
+
+void tst_pravixctl::init()
+{
+    m_pty = std::make_unique<PtyPair>();
+    QVERIFY(m_pty->isValid());
+    m_settings = std::make_unique<TempSettings>();
+}
+
+void tst_pravixctl::cleanup()
+{
+    m_settings.reset();
+    m_pty.reset();
+}
+
+QStringList tst_pravixctl::onPty(QStringList arguments) const
+{
+    return QStringList{QStringLiteral("--settings"), m_settings->path(), QStringLiteral("--device"),
+                       m_pty->devicePath()} +
+           arguments;
+}
+
+void tst_pravixctl::requestsOnTheWire_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("rx");
+
+    QTest::newRow("05 coil 0 on") << QStringList{"send05", "0", "on"}
+                                  << hex("01 05 00 00 FF 00 8C 3A") << 0
+                                  << "RX 01 05 00 00 FF 00 8C 3A";
+    QTest::newRow("05 coil 1 0xff00")
+        << QStringList{"send05", "1", "0xff00"} << hex("01 05 00 01 FF 00 DD FA") << 0
+        << "RX 01 05 00 01 FF 00 DD FA";
+    QTest::newRow("05 off") << QStringList{"send05", "0", "off"} << hex("01 05 00 00 00 00 CD CA")
+                            << 0 << "RX 01 05 00 00 00 00 CD CA";
+    QTest::newRow("06 decimal") << QStringList{"send06", "1", "3"} << hex("01 06 00 01 00 03 98 0B")
+                                << 0 << "RX 01 06 00 01 00 03 98 0B";
+    QTest::newRow("06 hex, slave 2") << QStringList{"--slave", "2", "send06", "0x18", "0xFF03"}
+                                     << QByteArray() << 0 << "RX 02 06 00 18 FF 03";
+    QTest::newRow("16 Hi from 3, slave 2")
+        << QStringList{"send16", "3", "Hi", "--slave", "2"}
+        << hex("02 10 00 03 00 01 02 48 69 44 BD") << 0 << "RX 02 10 00 03 00 01 F1 FA";
+    // The slave answers a byte count that does not match the register count only after its
+    // response time-out of half a second: the wait takes as long as it is told to.
+    QTest::newRow("16 empty") << QStringList{"--timeout", "1500", "send16", "0", ""}
+                              << hex("01 10 00 00 00 00 00 09 50") << 6
+                              << "RX exception 03 (illegal data value): 01 90 03";
+    // Three characters go as two registers.
+    QTest::newRow("16 odd length") << QStringList{"--timeout", "1500", "send16", "0", "abc"}
+                                   << hex("01 10 00 00 00 02 03 61 62 63 AD 11") << 6
+                                   << "RX exception 03 (illegal data value): 01 90 03";
+    QTest::newRow("16 past the registers")
+        << QStringList{"send16", "15", "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345"} << QByteArray() << 6
+        << "RX exception 02 (illegal data address): 01 90 02";
+}
+
+void tst_pravixctl::requestsOnTheWire()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, request);
+    QFETCH(int, status);
+    QFETCH(QString, rx);
+
+    const bool otherSlave = arguments.contains(QStringLiteral("--slave"));
+    ModbusSlave slave(m_pty->masterFd(), otherSlave ? 2 : 1);
+    QVERIFY(slave.isValid());
+    const Run run = pravixctl(onPty(arguments));
+    QCOMPARE(run.status, status);
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[1].startsWith(rx), qPrintable(run.out));
+    QVERIFY2(QRegularExpression(QStringLiteral(" \\(\\d+\\.\\d ms\\)$")).match(lines[1]).hasMatch(),
+             qPrintable(lines[1]));
+    QCOMPARE(slave.requests().size(), 1);
+    const QByteArray sent = slave.requests().constFirst();
+    if (!request.isEmpty())
+        QCOMPARE(sent.toHex(' '), request.toHex(' '));
+    QCOMPARE(lines[0], QStringLiteral("TX ") + QString::fromLatin1(sent.toHex(' ').toUpper()));
+}
+
+void tst_pravixctl::broadcastAwaitsNoAnswer()
+{
+    ModbusSlave slave(m_pty->masterFd(), 1);
+    const Run run = pravixctl(onPty({"--slave", "0", "send06", "2", "5"}));
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.contains("RX written, no answer awaited"), qPrintable(run.out));
+    QTRY_COMPARE(slave.holdingRegister(2), 5);
+    QCOMPARE(slave.requests().constFirst().left(6).toHex(' '), hex("00 06 00 02 00 05").toHex(' '));
+}
+
+void tst_pravixctl::answersJudged_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("json");
+
+    const QByteArray request = hex("01 06 00 01 00 03 98 0B");
+    QTest::newRow("no response") << QStringList() << QByteArray() << 2
+                                 << R"("outcome":"no response","received":"")";
+    QTest::newRow("incomplete") << QStringList() << hex("01 06 00") << 3
+                                << R"("outcome":"incomplete","received":"01 06 00")";
+    QTest::newRow("crc error") << QStringList() << hex("01 06 00 01 00 03 98 0C") << 4
+                               << R"("outcome":"crc error")";
+    QTest::newRow("exception") << QStringList() << hex("01 86 02 C3 A1") << 6
+                               << R"("exception":2,)";
+    QTest::newRow("echo removed") << QStringList{"--echo"} << request + request << 0
+                                  << R"("outcome":"answer","received":"01 06 00 01 00 03 98 0B")";
+    // Without --echo the copy is the answer; what follows it does not change the judgement.
+    QTest::newRow("echo kept") << QStringList() << request + hex("01 86 02 C3 A1") << 0
+                               << R"("outcome":"answer","received":"01 06 00 01 00 03 98 0B 01)";
+}
+
+// The far end plays the display: it answers as each row says, once the request is in.
+void tst_pravixctl::answersJudged()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, answer);
+    QFETCH(int, status);
+    QFETCH(QString, json);
+
+    QProcess process;
+    start(process, onPty(options + QStringList{"--json", "--timeout", "300", "send06", "1", "3"}));
+    QCOMPARE(m_pty->readFar(8).toHex(' '), hex("01 06 00 01 00 03 98 0B").toHex(' '));
+    m_pty->writeFar(answer);
+    const Run run = finish(process);
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.out.contains(json), qPrintable(run.out));
+    const QJsonObject record = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    QCOMPARE(record.value("first_byte_ms").isNull(), answer.isEmpty());
+}
+
+void tst_pravixctl::staleBytesDiscarded()
+{
+    m_pty->writeFar(hex("01 06 00 01"));
+    QProcess process;
+    start(process, onPty({"send06", "1", "3"}));
+    QCOMPARE(m_pty->readFar(8).size(), 8);
+    m_pty->writeFar(hex("01 06 00 01 00 03 98 0B"));
+    const Run run = finish(process);
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.contains("discarded 4 bytes waiting before the request: 01 06 00 01"),
+             qPrintable(run.err));
+}
+
+void tst_pravixctl::missingDevice()
+{
+    const Run run = pravixctl({"--settings", m_settings->path(), "--device", "/dev/pravix-none",
+                               "--json", "send06", "1", "3"});
+    QCOMPARE(run.status, 5);
+    QVERIFY2(run.err.contains("/dev/pravix-none: No such file or directory"), qPrintable(run.err));
+    QVERIFY2(run.out.contains(R"("outcome":"port error")"), qPrintable(run.out));
+}
+
+void tst_pravixctl::badInputSendsNothing_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("05 address") << QStringList{"send05", "2", "on"}
+                                << "send05: ADDRESS 2 is outside 0-1";
+    QTest::newRow("05 value") << QStringList{"send05", "0", "1"}
+                              << "send05: VALUE 1 is not one of on, off, 0xFF00, 0x0000";
+    QTest::newRow("06 address") << QStringList{"send06", "30", "1"}
+                                << "send06: ADDRESS 30 is outside 0-24";
+    QTest::newRow("06 value") << QStringList{"send06", "1", "65536"}
+                              << "send06: VALUE 65536 is outside 0-65535";
+    QTest::newRow("06 negative") << QStringList{"send06", "1", "-1"}
+                                 << "send06: VALUE -1 is not a number; allowed: 0-65535, decimal";
+    QTest::newRow("16 too long") << QStringList{"send16", "0", QString(33, 'x')}
+                                 << "send16: TEXT has 33 characters; at most 32 are allowed";
+    QTest::newRow("16 blank split")
+        << QStringList{"send16", "0", "two", "words"} << "send16: unexpected argument words";
+    QTest::newRow("missing operand") << QStringList{"send06", "1"} << "send06: needs ADDRESS VALUE";
+    QTest::newRow("no command") << QStringList{"--json"} << "no command given; commands are";
+    QTest::newRow("unknown command") << QStringList{"send03", "1"} << "unknown command send03";
+    QTest::newRow("unknown option")
+        << QStringList{"--speed", "5", "send06", "1", "3"} << "unknown option --speed";
+    QTest::newRow("baud") << QStringList{"--baud", "4800", "send06", "1", "3"}
+                          << "--baud 4800 is not one of 9600, 19200, 38400";
+    QTest::newRow("format") << QStringList{"--format=7N1", "send06", "1", "3"}
+                            << "--format 7N1 is not one of 8N1, 8N2, 8E1";
+    QTest::newRow("slave") << QStringList{"--slave", "248", "send06", "1", "3"}
+                           << "--slave 248 is outside 0-247";
+    QTest::newRow("port and device") << QStringList{"--port", "2", "send06", "1", "3"}
+                                     << "--port and --device both name the line";
+    QTest::newRow("upload line") << QStringList{"--baud", "19200", "configure", "-"}
+                                 << "--baud does not apply to configure";
+    QTest::newRow("save") << QStringList{"--save", "send06", "1", "3"}
+                          << "--save applies to configure only";
+    QTest::newRow("log") << QStringList{"--log", "/nonexistent/dir/log.csv", "send06", "1", "3"}
+                         << "--log: cannot write /nonexistent/dir/log.csv";
+    QTest::newRow("profile") << QStringList{"configure", "-"}
+                             << "standard input line 2: [Display] ID=0 is outside 1-247";
+    QTest::newRow("profile file") << QStringList{"configure", "/nonexistent/board.ini"}
+                                  << "configure: cannot read /nonexistent/board.ini";
+}
+
+void tst_pravixctl::badInputSendsNothing()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, error);
+
+    const Run run = pravixctl(onPty(arguments), "[Display]\nID=0\n");
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.out, QString());
+    QVERIFY2(run.err.startsWith("pravixctl: " + error), qPrintable(run.err));
+    QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
+    QCOMPARE(m_pty->readFar(1, 100), QByteArray());
+}
+
+void tst_pravixctl::repeatSummaryAndStatus()
+{
+    QProcess process;
+    start(process, onPty({"--repeat", "3", "--timeout", "200", "send06", "1", "3"}));
+    const QByteArray request = hex("01 06 00 01 00 03 98 0B");
+    for (const bool answered : {true, false, true}) {
+        QCOMPARE(m_pty->readFar(8).toHex(' '), request.toHex(' '));
+        if (answered)
+            m_pty->writeFar(request);
+    }
+    const Run run = finish(process);
+    // The status of the last exchange that failed, though the last one was answered.
+    QCOMPARE(run.status, 2);
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 7);
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("^3 sent, 2 answered, 1 no response, 0 incomplete, 0 crc "
+                                          "error, 0 exception; first byte min/median/max "
+                                          "\\d+\\.\\d/\\d+\\.\\d/\\d+\\.\\d ms$"))
+            .match(lines.last())
+            .hasMatch(),
+        qPrintable(lines.last()));
+}
+
+void tst_pravixctl::stoppedSeriesEndsWithSummary()
+{
+    ModbusSlave slave(m_pty->masterFd(), 1);
+    QProcess process;
+    start(process, onPty({"--repeat", "100000", "--interval", "5", "send06", "1", "3"}));
+    QTRY_VERIFY(slave.requests().size() >= 3);
+    process.terminate();
+    const Run run = finish(process);
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.startsWith("pravixctl: stopped after "), qPrintable(run.err));
+    const QString summary = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).last();
+    QVERIFY2(summary.contains(" answered, 0 no response,"), qPrintable(summary));
+}
+
+void tst_pravixctl::jsonLinesAndLog()
+{
+    ModbusSlave slave(m_pty->masterFd(), 1);
+    QTemporaryDir dir;
+    const QString log = dir.filePath("traffic.csv");
+    const QStringList arguments =
+        onPty({"--json", "--repeat", "2", "--log", log, "send05", "1", "on"});
+    QCOMPARE(pravixctl(arguments).status, 0);
+    const Run run = pravixctl(arguments);
+    QCOMPARE(run.status, 0);
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    for (const QString &line : lines.mid(0, 2)) {
+        const QJsonObject record = QJsonDocument::fromJson(line.toUtf8()).object();
+        QCOMPARE(record.value("sent").toString(), QString("01 05 00 01 FF 00 DD FA"));
+        QCOMPARE(record.value("received").toString(), QString("01 05 00 01 FF 00 DD FA"));
+        QCOMPARE(record.value("outcome").toString(), QString("answer"));
+        QVERIFY(record.value("exception").isNull());
+        QVERIFY(record.value("first_byte_ms").toDouble() > 0);
+        QVERIFY(record.value("last_byte_ms").toDouble() >=
+                record.value("first_byte_ms").toDouble());
+    }
+    const QJsonObject summary =
+        QJsonDocument::fromJson(lines.last().toUtf8()).object().value("summary").toObject();
+    QCOMPARE(summary.value("sent").toInt(), 2);
+    QCOMPARE(summary.value("answered").toInt(), 2);
+    QVERIFY(slave.coil(1));
+
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList csv = QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    // Two runs appended to one log, the header once.
+    QCOMPARE(csv.size(), 5);
+    QVERIFY(csv[0].startsWith("time,window,device,settings,sent,received,outcome"));
+    QVERIFY2(csv[4].contains(",pravixctl," + m_pty->devicePath() +
+                             ",\"9600,n,8,1\",01 05 00 01 FF 00 DD FA,01 05 00 01 FF 00 DD FA,"
+                             "answer,"),
+             qPrintable(csv[4]));
+}
+
+void tst_pravixctl::configureImages_data()
+{
+    QTest::addColumn<QByteArray>("profile");
+    QTest::addColumn<QByteArray>("image");
+
+    QTest::newRow("defaults") << QByteArray("[display]\nid=1\n[Messages]\n2=\n") << defaultImage();
+    QTest::newRow("worked example") << QByteArray("[Display]\nID=7\nBaud=19200\nFormat=8n2\n"
+                                                  "[Messages]\n1=HELLO\n2=\n"
+                                                  "[Line0]\nWidth=4\nDecimalPoint=2\n"
+                                                  "StartPoint=3\nStartupScreen=Message 1\n"
+                                                  "[Line1]\nDecimalPoint=1\n")
+                                    << QByteArray("HELLO") + QByteArray(91, ' ') +
+                                           hex("12 C2 07 02 01 03 00 01 00 04 05 BF 41 00");
+}
+
+void tst_pravixctl::configureImages()
+{
+    QFETCH(QByteArray, profile);
+    QFETCH(QByteArray, image);
+
+    m_settings->writeRaw("[LCD]\nrow2=STORED\n");
+    QTemporaryDir dir;
+    QFile file(dir.filePath("board.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(profile);
+    file.close();
+
+    const Run run = pravixctl(onPty({"configure", file.fileName(), "--save"}));
+    QCOMPARE(run.status, 0);
+    QCOMPARE(m_pty->readFar(110).toHex(' '), image.toHex(' '));
+    const QByteArray saved = m_settings->readRaw();
+    QVERIFY2(saved.contains("Slave=" + QByteArray::number(image.at(98))), saved.constData());
+    QVERIFY2(saved.contains("row1=" + image.left(16).trimmed() + "\n"), saved.constData());
+}
+
+void tst_pravixctl::defaultProfileGivesDefaultImage()
+{
+    m_settings->writeRaw("[LCD]\nrow1=STORED\n");
+    const Run profile = pravixctl({"profile"});
+    QCOMPARE(profile.status, 0);
+    const Run run = pravixctl(onPty({"configure", "-"}), profile.out.toUtf8());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(m_pty->readFar(110).toHex(' '), defaultImage().toHex(' '));
+    // Without --save the settings file is left alone.
+    QCOMPARE(m_settings->readRaw(), QByteArray("[LCD]\nrow1=STORED\n"));
+}
+
+// Port, line settings and slave as the main window loads them, the port through [Ports].
+void tst_pravixctl::lineFromSettingsFile()
+{
+    ModbusSlave slave(m_pty->masterFd(), 9);
+    QTemporaryDir dir;
+    const QString log = dir.filePath("traffic.csv");
+    const QByteArray ports =
+        "[Ports]\n1=" + m_pty->devicePath().toUtf8() + "\n3=" + m_pty->devicePath().toUtf8() + "\n";
+    m_settings->writeRaw(ports + "[Settings]\nCommPort=3\nSetting=19200,e,8,1\n[LCD]\nSlave=9\n");
+    QCOMPARE(pravixctl({"--settings", m_settings->path(), "--log", log, "send06", "1", "3"}).status,
+             0);
+    // A damaged file loads as the window loads it: port 1 and the first settings string.
+    m_settings->writeRaw(ports + "[Settings]\nCommPort=99\nSetting=9600,x\n[LCD]\nSlave=9\n");
+    QCOMPARE(pravixctl({"--settings", m_settings->path(), "--log", log, "send06", "1", "3"}).status,
+             0);
+    // Options win over the file; a port number without a [Ports] entry is /dev/ttyS(n-1).
+    const Run other = pravixctl(
+        {"--settings", m_settings->path(), "--port", "7", "--baud", "38400", "send06", "1", "3"});
+    QCOMPARE(other.status, 5);
+    QVERIFY2(other.err.contains("/dev/ttyS6"), qPrintable(other.err));
+
+    QCOMPARE(slave.requests().size(), 2);
+    QCOMPARE(quint8(slave.requests()[0].at(0)), quint8(9));
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString csv = QString::fromUtf8(file.readAll());
+    QVERIFY2(csv.contains(m_pty->devicePath() + ",\"19200,e,8,1\","), qPrintable(csv));
+    QVERIFY2(csv.contains(m_pty->devicePath() + ",\"9600,n,8,1\","), qPrintable(csv));
+}
+
+QTEST_GUILESS_MAIN(tst_pravixctl)
+#include "tst_pravixctl.moc"
