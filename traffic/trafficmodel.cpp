@@ -53,11 +53,12 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return text(entry, index.column());
     case Qt::ToolTipRole:
+        // What a narrow column cuts short, and what the table has no column for.
         if (index.column() == Time)
             return entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
         if (index.column() == FirstByte || index.column() == LastByte)
             return QStringLiteral("wait %1 ms").arg(entry.waitMs, 0, 'f', 1);
-        return QVariant();
+        return text(entry, index.column());
     case Qt::TextAlignmentRole:
         if (index.column() == FirstByte || index.column() == LastByte)
             return QVariant(Qt::AlignRight | Qt::AlignVCenter);

@@ -52,7 +52,7 @@ TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
             &TrafficWindow::noteScrollPosition);
     connect(&m_model, &TrafficModel::rowsInserted, this, &TrafficWindow::followNewRows);
     showStatistics();
-    resize(980, 420);
+    resize(1100, 420);
 }
 
 void TrafficWindow::setUpTable()
@@ -71,16 +71,17 @@ void TrafficWindow::setUpTable()
     columns->setSectionResizeMode(QHeaderView::Interactive);
     columns->setStretchLastSection(true);
     // Widths from typical contents: a time, a window name, a device path, a settings string,
-    // an eight-byte frame twice, the longest outcome and two timings.
-    const std::array<const char *, TrafficModel::ColumnCount> samples = {"00:00:00.000_",
-                                                                         "config_",
-                                                                         "/dev/ttyUSB0__",
-                                                                         "38400,e,8,1_",
-                                                                         "00 00 00 00 00 00 00 00_",
-                                                                         "00 00 00 00 00 00 00 00_",
-                                                                         "no response_",
-                                                                         "First byte (ms)_",
-                                                                         "Last byte (ms)"};
+    // a request with a short message, an eight-byte answer, the longest outcome and two timings.
+    const std::array<const char *, TrafficModel::ColumnCount> samples = {
+        "00:00:00.000_",
+        "config_",
+        "/dev/ttyUSB0__",
+        "38400,e,8,1_",
+        "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00_",
+        "00 00 00 00 00 00 00 00_",
+        "no response_",
+        "First byte (ms)_",
+        "Last byte (ms)"};
     for (int column = 0; column < TrafficModel::ColumnCount; ++column)
         columns->resizeSection(
             column,
