@@ -48,9 +48,15 @@ TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
     connect(m_saveAs, &QPushButton::clicked, this, &TrafficWindow::saveAsPressed);
     connect(m_clear, &QPushButton::clicked, this, &TrafficWindow::clearPressed);
     connect(&m_model, &TrafficModel::statisticsChanged, this, &TrafficWindow::showStatistics);
-    connect(&m_model, &TrafficModel::rowsAboutToBeInserted, this,
-            &TrafficWindow::noteScrollPosition);
-    connect(&m_model, &TrafficModel::rowsInserted, this, &TrafficWindow::followNewRows);
+    // Following is a matter of where the user left the scroll bar: at the bottom, the table
+    // stays there as new rows (and with them a horizontal scroll bar) change its range.
+    QScrollBar *bar = m_table->verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this,
+            [this, bar](int value) { m_following = value == bar->maximum(); });
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        if (m_following)
+            bar->setValue(maximum);
+    });
     showStatistics();
     resize(1100, 420);
 }
@@ -121,17 +127,4 @@ void TrafficWindow::clearPressed()
 void TrafficWindow::showStatistics()
 {
     m_statistics->setText(m_model.statistics().summary());
-}
-
-// Asked before the rows come: once they are in, the scroll bar no longer tells.
-void TrafficWindow::noteScrollPosition()
-{
-    const QScrollBar *bar = m_table->verticalScrollBar();
-    m_atBottom = bar->value() == bar->maximum();
-}
-
-void TrafficWindow::followNewRows()
-{
-    if (m_atBottom)
-        m_table->scrollToBottom();
 }

@@ -32,8 +32,6 @@ private:
     void saveAsPressed();
     void clearPressed();
     void showStatistics();
-    void noteScrollPosition();
-    void followNewRows();
 
     TrafficModel &m_model;
     QTableView *m_table;
@@ -42,5 +40,6 @@ private:
     QLabel *m_statistics;
     QPushButton *m_saveAs;
     QPushButton *m_clear;
-    bool m_atBottom = true;
+    //! Whether the table keeps to the newest row: the scroll bar was last left at the bottom.
+    bool m_following = true;
 };

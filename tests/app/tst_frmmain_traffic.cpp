@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 
@@ -216,6 +217,13 @@ void TestFrmMainTraffic::windowFollowsExchangesAndClears()
     QVERIFY2(statistics->text().startsWith(
                  QStringLiteral("Exchanges 40, answered 20, no response 20, incomplete 0,")),
              qPrintable(statistics->text()));
+
+    // Scrolled up, the table stays where the user put it.
+    QScrollBar *rows = table->verticalScrollBar();
+    rows->setValue(0);
+    send06();
+    QCOMPARE(table->model()->rowCount(), exchanges + 1);
+    QCOMPARE(rows->value(), 0);
 
     // The same entry again brings the one window to the front.
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(entries.at(1)).center());
