@@ -31,7 +31,7 @@ public:
     //! What one run put on the line and took from it, and when the answer came.
     struct Trace
     {
-        //! Local time at which the request's write returned (or the run began, if it failed).
+        //! Local time at which the request's write returned, or the port failed before it did.
         QDateTime written;
         QByteArray sent;
         //! What the run read and judged; for an incomplete frame the bytes left waiting.
