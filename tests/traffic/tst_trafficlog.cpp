@@ -107,20 +107,6 @@ private slots:
         QCOMPARE(exported.readAll(), logged.readAll());
     }
 
-    void unusableFilesAreNamedWithTheReason()
-    {
-        QTemporaryDir dir;
-        TrafficLog log;
-        QVERIFY(!log.open(dir.path()));
-        QCOMPARE(log.errorText(), dir.path() + QStringLiteral(": Is a directory"));
-        const QString missing = dir.filePath(QStringLiteral("missing/traffic.csv"));
-        QVERIFY(!log.open(missing));
-        QCOMPARE(log.errorText(), missing + QStringLiteral(": No such file or directory"));
-        QString error;
-        QVERIFY(!trafficexport::save(TrafficModel(), missing, &error));
-        QVERIFY2(error.startsWith(missing + QStringLiteral(": ")), qPrintable(error));
-    }
-
     // Killed at any moment, the writer leaves whole records only, each as it was written.
     void killedWriterLeavesCompleteLines()
     {
