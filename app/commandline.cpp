@@ -2,15 +2,18 @@
 
 #include "modini.h"
 #include "settingsoption.h"
+#include "trafficlog.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace commandline {
 
 namespace {
 
 const QString settingsOption = QStringLiteral("settings");
+const QString logOption = QStringLiteral("log");
 
 // Whether the environment names a window system to start. Elsewhere than on X11 and Wayland
 // desktops there always is one.
@@ -46,6 +49,11 @@ void addOptions(QCommandLineParser &parser)
                        "(or in the user's configuration folder where that folder cannot be "
                        "written)."),
         QStringLiteral("file")));
+    parser.addOption(QCommandLineOption(
+        logOption,
+        QStringLiteral("Append every exchange and upload to <file>, one CSV line each as it "
+                       "ends."),
+        QStringLiteral("file")));
 }
 
 bool consoleOnly(const QStringList &arguments)
@@ -74,6 +82,25 @@ bool apply(const QCommandLineParser &parser, QString *error)
     if (file.isEmpty())
         return false;
     modINI::setIniFilePath(file);
+    return true;
+}
+
+bool openLog(const QCommandLineParser &parser, std::unique_ptr<TrafficLog> *log, QString *error)
+{
+    log->reset();
+    if (!parser.isSet(logOption))
+        return true;
+    const QString named = parser.value(logOption);
+    if (named.isEmpty()) {
+        *error = QStringLiteral("--log needs a file name.");
+        return false;
+    }
+    auto opened = std::make_unique<TrafficLog>();
+    if (!opened->open(QFileInfo(named).absoluteFilePath())) {
+        *error = QStringLiteral("Cannot open the log %1.").arg(opened->errorText());
+        return false;
+    }
+    *log = std::move(opened);
     return true;
 }
 

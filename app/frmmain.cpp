@@ -5,6 +5,7 @@
 #include "combolist.h"
 #include "commerror.h"
 #include "cp1252.h"
+#include "exchangerecord.h"
 #include "hextext.h"
 #include "messagebox.h"
 #include "modini.h"
@@ -13,6 +14,8 @@
 #include "portmap.h"
 #include "serialsettings.h"
 #include "storedline.h"
+#include "trafficrecorder.h"
+#include "trafficwindow.h"
 #include "writecommands.h"
 
 #include <QCloseEvent>
@@ -72,7 +75,7 @@ frmMain::frmMain(std::unique_ptr<SerialDevice> device, frmConfigLCD::DeviceFacto
       m_exchange(
           MSComm1, *Timer1, [this](const QString &text) { ui->lblTxData->setText(text); },
           [this](const QString &text) { ui->lblRxData->setText(text); }),
-      m_configDevices(std::move(configDevices))
+      m_configDevices(std::move(configDevices)), m_recorder(new TrafficRecorder(this))
 {
     ui->setupUi(this);
     setUpWindow();
@@ -80,7 +83,11 @@ frmMain::frmMain(std::unique_ptr<SerialDevice> device, frmConfigLCD::DeviceFacto
     connectHandlers();
 }
 
-frmMain::~frmMain() = default;
+// The Traffic window goes before the recorder whose table it shows.
+frmMain::~frmMain()
+{
+    m_trafficWindow.reset();
+}
 
 void frmMain::setUpWindow()
 {
@@ -183,6 +190,7 @@ void frmMain::connectHandlers()
     connect(ui->cmdConnect, &QPushButton::clicked, this, &frmMain::connectPressed);
     connect(ui->cboSlaveID, &QComboBox::activated, this, &frmMain::slaveChosen);
     connect(ui->mnuConfig, &QAction::triggered, this, &frmMain::configChosen);
+    connect(ui->mnuTraffic, &QAction::triggered, this, &frmMain::trafficChosen);
     connect(ui->cmdSend05, &QPushButton::clicked, this, &frmMain::send05Pressed);
     connect(ui->cmdSend06, &QPushButton::clicked, this, &frmMain::send06Pressed);
     connect(ui->cmdSend16, &QPushButton::clicked, this, &frmMain::send16Pressed);
@@ -206,6 +214,9 @@ void frmMain::closeEvent(QCloseEvent *event)
         // The window closes whatever the port says; there is nothing left to tell the user.
     }
     event->accept();
+    // Left open, the Traffic window would keep the program running with no way to send.
+    if (m_trafficWindow)
+        m_trafficWindow->close();
 }
 
 void frmMain::portChosen(int index)
@@ -298,9 +309,19 @@ void frmMain::configChosen()
         return;
     }
     modVariables::UseRts = ui->Check1->isChecked();
-    if (!m_configWindow)
+    if (!m_configWindow) {
         m_configWindow = std::make_unique<frmConfigLCD>(m_configDevices);
+        m_configWindow->setRecorder(m_recorder);
+    }
     m_configWindow->showFromMenu();
+}
+
+// Open during an exchange as at any other time: it only shows what has been recorded.
+void frmMain::trafficChosen()
+{
+    if (!m_trafficWindow)
+        m_trafficWindow = std::make_unique<TrafficWindow>(*m_recorder->model());
+    m_trafficWindow->showFromMenu();
 }
 
 void frmMain::send05Pressed()
@@ -358,8 +379,15 @@ bool frmMain::haveChoices(std::initializer_list<RequiredList> lists)
 
 void frmMain::runExchange(int requestLength, int waitTicks)
 {
-    if (m_exchange.run(requestLength, waitTicks) == Exchange::Outcome::PortError)
+    const Exchange::Outcome outcome = m_exchange.run(requestLength, waitTicks);
+    recordExchange(outcome);
+    if (outcome == Exchange::Outcome::PortError)
         messagebox::show(this, portErrorText);
     if (m_closePending)
         close();
+}
+
+void frmMain::recordExchange(Exchange::Outcome outcome)
+{
+    m_recorder->record(exchangeRecord(m_exchange.lastTrace(), outcome, MSComm1));
 }

@@ -13,6 +13,8 @@
 class QComboBox;
 class QTimer;
 class SerialDevice;
+class TrafficRecorder;
+class TrafficWindow;
 
 namespace Ui {
 class frmMain;
@@ -29,6 +31,9 @@ class frmMain;
  * A Send runs one exchange, which keeps the window's events flowing while it waits for the
  * answer. Until it has ended, the Send buttons, Connect/Disconnect and "Config LCD" do nothing,
  * and a request to close the window is carried out once it has ended.
+ *
+ * Every exchange and every configuration upload is handed to the program's traffic recorder,
+ * which the "Traffic" window shows; closing this window closes that one too.
  */
 class frmMain : public QMainWindow
 {
@@ -46,6 +51,12 @@ public:
 
     //! The configuration window, made by the first "Config LCD" and kept; null until then.
     frmConfigLCD *configWindow() const { return m_configWindow.get(); }
+
+    //! The program's traffic history, fed by this window and the configuration window.
+    TrafficRecorder &recorder() { return *m_recorder; }
+
+    //! The Traffic window, made by the first "Traffic" and kept; null until then.
+    TrafficWindow *trafficWindow() const { return m_trafficWindow.get(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -66,6 +77,7 @@ private:
     void connectPressed();
     void slaveChosen(int index);
     void configChosen();
+    void trafficChosen();
 
     void send05Pressed();
     void send06Pressed();
@@ -80,6 +92,7 @@ private:
     //! True when every list has a chosen entry; otherwise tells the user about the first without.
     bool haveChoices(std::initializer_list<RequiredList> lists);
     void runExchange(int requestLength, int waitTicks);
+    void recordExchange(Exchange::Outcome outcome);
 
     void showConnected(bool connected);
 
@@ -92,4 +105,6 @@ private:
     frmConfigLCD::DeviceFactory m_configDevices;
     //! A top-level window of its own, made on the first "Config LCD" and kept for the run.
     std::unique_ptr<frmConfigLCD> m_configWindow;
+    TrafficRecorder *m_recorder;
+    std::unique_ptr<TrafficWindow> m_trafficWindow;
 };

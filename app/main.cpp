@@ -1,6 +1,8 @@
 #include "appearance.h"
 #include "commandline.h"
 #include "frmmain.h"
+#include "trafficlog.h"
+#include "trafficrecorder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -26,10 +28,14 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     commandline::addOptions(parser);
     parser.process(*app);
-    QString error;
-    if (!commandline::apply(parser, &error)) {
+    const auto complain = [](const QString &error) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
                      qPrintable(error));
+    };
+    QString error;
+    std::unique_ptr<TrafficLog> log;
+    if (!commandline::apply(parser, &error) || !commandline::openLog(parser, &log, &error)) {
+        complain(error);
         return 1;
     }
 
@@ -37,6 +43,13 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral(PRAVIX_APP_ID));
     appearance::registerTahoma();
     frmMain window;
+    if (log) {
+        window.recorder().setLog(std::move(log));
+        QObject::connect(&window.recorder(), &TrafficRecorder::logFailed,
+                         [complain](const QString &reason) {
+                             complain(QStringLiteral("Stopped writing the log %1.").arg(reason));
+                         });
+    }
     window.show();
     return QCoreApplication::exec();
 }

@@ -1,3 +1,4 @@
+#include "exchangerecord.h"
 #include "frmmain.h"
 #include "modbusslave.h"
 #include "ptypair.h"
@@ -5,6 +6,10 @@
 
 #include "messagebox.h"
 #include "modini.h"
+#include "trafficlog.h"
+#include "trafficmodel.h"
+#include "trafficrecorder.h"
+#include "trafficwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -12,16 +17,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <fstream>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
 
 constexpr int exchangesPerFunction = 200;
+constexpr int recordsKept = TrafficModel::DefaultCapacity;
 
 qint64 cpuNanoseconds(clockid_t clock)
 {
@@ -78,16 +87,142 @@ void report(const char *function, int waitMs, Figures figures)
 {
     std::vector<double> &times = figures.sendToOutcomeMs;
     std::sort(times.begin(), times.end());
-    const double median = (times[times.size() / 2] + times[(times.size() - 1) / 2]) / 2;
+    const double middle = (times[times.size() / 2] + times[(times.size() - 1) / 2]) / 2;
     const double worst = times.back();
     std::printf("function %s: %d exchanges, %d answers shown\n", function, int(times.size()),
                 figures.answersShown);
     std::printf("  Send to outcome: median %.2f ms, worst %.2f ms (wait %d ms; over it: median "
                 "%.2f ms, worst %.2f ms; target under 5 ms)\n",
-                median, worst, waitMs, median - waitMs, worst - waitMs);
+                middle, worst, waitMs, middle - waitMs, worst - waitMs);
     std::printf("  processor time per exchange: process %.3f ms, GUI thread %.3f ms (target "
                 "under 1 ms)\n",
                 figures.processCpuMsPerExchange, figures.guiThreadCpuMsPerExchange);
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return (values[values.size() / 2] + values[(values.size() - 1) / 2]) / 2;
+}
+
+//! The answer times the window recorded for one function, as a user reads them.
+void reportAnswerTimes(const TrafficModel &model, char function, int waitMs)
+{
+    std::vector<double> first;
+    std::vector<double> last;
+    std::vector<double> waits;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const TrafficRecord &record = model.record(row);
+        if (record.sent.size() < 2 || record.sent.at(1) != function || !record.firstByteMs)
+            continue;
+        first.push_back(*record.firstByteMs);
+        last.push_back(*record.lastByteMs);
+        waits.push_back(record.waitMs);
+    }
+    if (first.empty()) {
+        std::printf("  no answer was timed\n");
+        return;
+    }
+    std::printf("  display answers after %.1f ms, last byte at %.1f ms (medians over %d; first "
+                "byte %.1f to %.1f ms); the wait is %d ms (measured %.1f ms)\n",
+                median(first), median(last), int(first.size()),
+                *std::min_element(first.begin(), first.end()),
+                *std::max_element(first.begin(), first.end()), waitMs, median(waits));
+}
+
+long residentKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            long kilobytes = 0;
+            status >> kilobytes;
+            return kilobytes;
+        }
+    }
+    return 0;
+}
+
+/*! Processor time per record of what the window adds to each exchange once it ends: the
+ * record built from the exchange's trace and the port, handed to the recorder, and whatever
+ * that sets off (the log's write, the Traffic window's repaint) before the next exchange. */
+double recordingCpuMs(const MSComm &port, TrafficRecorder &recorder, int records)
+{
+    Exchange::Trace trace;
+    trace.sent = QByteArray::fromHex("010600000003C9CB");
+    trace.received = trace.sent;
+    trace.firstByteMs = 1.2;
+    trace.lastByteMs = 9.6;
+    trace.waitMs = 60.4;
+    const qint64 start = cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID);
+    for (int i = 0; i < records; ++i) {
+        trace.written = QDateTime::currentDateTime();
+        recorder.record(exchangeRecord(trace, Exchange::Outcome::Shown, port));
+        QCoreApplication::processEvents();
+    }
+    return double(cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID) - start) / 1e6 / records;
+}
+
+double idleEventsCpuMs(int rounds)
+{
+    const qint64 start = cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID);
+    for (int i = 0; i < rounds; ++i)
+        QCoreApplication::processEvents();
+    return double(cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID) - start) / 1e6 / rounds;
+}
+
+void reportRecording(const MSComm &port)
+{
+    constexpr int rounds = 2000;
+    const double idle = idleEventsCpuMs(rounds);
+    std::printf("recording (goal: under 0.05 ms extra processor time per exchange):\n");
+    {
+        TrafficRecorder recorder;
+        std::printf("  into the history alone: %.4f ms per exchange\n",
+                    recordingCpuMs(port, recorder, rounds) - idle);
+    }
+    QTemporaryDir dir;
+    {
+        TrafficRecorder recorder;
+        auto log = std::make_unique<TrafficLog>();
+        if (log->open(dir.filePath(QStringLiteral("traffic.csv"))))
+            recorder.setLog(std::move(log));
+        std::printf("  with --log: %.4f ms per exchange\n",
+                    recordingCpuMs(port, recorder, rounds) - idle);
+    }
+    {
+        TrafficRecorder recorder;
+        TrafficWindow shown(*recorder.model());
+        shown.show();
+        QCoreApplication::processEvents();
+        // Full first, so every record also pushes the oldest row out.
+        recordingCpuMs(port, recorder, recordsKept);
+        std::printf("  with the Traffic window open and full: %.4f ms per exchange\n",
+                    recordingCpuMs(port, recorder, rounds) - idle);
+    }
+}
+
+std::string reportHistoryMemory(const MSComm &port)
+{
+    Exchange::Trace trace;
+    trace.sent = QByteArray::fromHex("0110000000050A50726176697841707020303030300000");
+    trace.received = QByteArray::fromHex("011000000005000A");
+    trace.firstByteMs = 1.2;
+    trace.lastByteMs = 9.6;
+    const long before = residentKilobytes();
+    {
+        TrafficModel model;
+        for (int i = 0; i < recordsKept; ++i) {
+            trace.written = QDateTime::currentDateTime();
+            model.append(exchangeRecord(trace, Exchange::Outcome::Shown, port));
+        }
+        return QStringLiteral("resident memory: %1 MB more after %2 records in the history "
+                              "(goal: under 10 MB)\n")
+            .arg(double(residentKilobytes() - before) / 1024, 0, 'f', 1)
+            .arg(model.rowCount())
+            .toStdString();
+    }
 }
 
 } // namespace
@@ -126,6 +261,9 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    // Measured first, while the heap has no freed space from earlier records to reuse.
+    const std::string historyMemory = reportHistoryMemory(window.serialPort());
+
     auto *registers = control<QComboBox>(window, "cboAddr06");
     auto *low = control<QComboBox>(window, "cboDataL06");
     const Figures f06 = run(window, "cmdSend06", [&](int i) {
@@ -142,7 +280,11 @@ int main(int argc, char *argv[])
         "bench_exchange: %d exchanges each through the main window, libmodbus slave on %s\n",
         exchangesPerFunction, qPrintable(line.devicePath()));
     report("06", 60, f06);
+    reportAnswerTimes(*window.recorder().model(), 0x06, 60);
     report("16", 100, f16);
+    reportAnswerTimes(*window.recorder().model(), 0x10, 100);
+    reportRecording(window.serialPort());
+    std::printf("%s", historyMemory.c_str());
     const int requests = static_cast<int>(slave.requests().size());
     std::printf("requests received by the slave: %d of %d\n", requests, 2 * exchangesPerFunction);
     window.close();

@@ -10,6 +10,7 @@
 #include "modvariables.h"
 #include "porthint.h"
 #include "portmap.h"
+#include "trafficrecorder.h"
 #include "wrappedbuttonstyle.h"
 
 #include <QCloseEvent>
@@ -253,6 +254,7 @@ bool frmConfigLCD::sendImage()
 {
     const bool useRts = modVariables::UseRts;
     bool sent = true;
+    QDateTime written;
     m_image.writeMessages(messageTexts());
     try {
         if (useRts)
@@ -260,6 +262,7 @@ bool frmConfigLCD::sendImage()
         m_image.writeChoices(chosenPositions());
         m_image.writeChecksum();
         MSComm1->output(m_image.toByteArray());
+        written = QDateTime::currentDateTime();
     } catch (const CommError &) {
         sent = false;
     }
@@ -271,7 +274,23 @@ bool frmConfigLCD::sendImage()
             sent = false;
         }
     }
+    recordUpload(written.isValid() ? written : QDateTime::currentDateTime(), sent);
     return sent;
+}
+
+// A failed write or RTS change is a port error on the record; the upload awaits no reply.
+void frmConfigLCD::recordUpload(const QDateTime &written, bool sent)
+{
+    if (!m_recorder)
+        return;
+    TrafficRecord record;
+    record.time = written;
+    record.window = TrafficRecord::configWindow;
+    record.device = MSComm1->devicePath();
+    record.settings = MSComm1->settings();
+    record.sent = m_image.toByteArray();
+    record.outcome = sent ? TrafficOutcome::Written : TrafficOutcome::PortError;
+    m_recorder->record(record);
 }
 
 void frmConfigLCD::saveSettings()

@@ -3,6 +3,7 @@
 #include "configimage.h"
 #include "mscomm.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QWidget>
 
@@ -14,6 +15,7 @@
 
 class QComboBox;
 class QLineEdit;
+class TrafficRecorder;
 
 namespace Ui {
 class frmConfigLCD;
@@ -25,7 +27,8 @@ class frmConfigLCD;
  * "9600,n,8,1" on the main window's port number, the lists fill and the saved messages
  * appear. Closing it unloads it: the port closes and every control returns to its design
  * state, so the next showing loads again. "Send Config Data" writes the 110-byte
- * configuration image in one piece and saves the slave ID and the messages.
+ * configuration image in one piece and saves the slave ID and the messages; each upload is
+ * handed to the traffic recorder, when there is one.
  */
 class frmConfigLCD : public QWidget
 {
@@ -46,6 +49,9 @@ public:
     //! The window's port object while the window is loaded, otherwise null.
     const MSComm *serialPort() const { return MSComm1.get(); }
 
+    //! Where uploads are recorded from now on; null records nothing.
+    void setRecorder(TrafficRecorder *recorder) { m_recorder = recorder; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -61,6 +67,7 @@ private:
     ConfigChoices chosenPositions() const;
     std::array<QString, ConfigImage::MessageCount> messageTexts() const;
     bool sendImage();
+    void recordUpload(const QDateTime &written, bool sent);
     void saveSettings();
 
     std::unique_ptr<Ui::frmConfigLCD> ui;
@@ -72,4 +79,5 @@ private:
     //! What the layout puts into each combo box and message box before the load step.
     std::vector<std::pair<QComboBox *, QString>> m_designComboTexts;
     std::vector<std::pair<QLineEdit *, QString>> m_designMessageTexts;
+    TrafficRecorder *m_recorder = nullptr;
 };

@@ -3,7 +3,6 @@
 #include "commerror.h"
 #include "configprofile.h"
 #include "cp1252.h"
-#include "csvlog.h"
 #include "hextext.h"
 #include "lineexchange.h"
 #include "modini.h"
@@ -14,6 +13,7 @@
 #include "runreport.h"
 #include "serialsettings.h"
 #include "storedline.h"
+#include "trafficlog.h"
 #include "writecommands.h"
 
 #include <QFile>
@@ -198,9 +198,8 @@ public:
         }
 
         if (!m_arguments.logFile.isEmpty()) {
-            QString error;
-            if (!m_log.open(m_arguments.logFile, &error))
-                return usageError(error);
+            if (!m_log.open(m_arguments.logFile))
+                return usageError(QStringLiteral("--log: cannot write %1").arg(m_log.errorText()));
         }
 
         const QString device = line.device;
@@ -296,7 +295,7 @@ private:
 
     const Arguments &m_arguments;
     Console &m_console;
-    CsvLog m_log;
+    TrafficLog m_log;
     RunRecords m_records;
 };
 

@@ -30,10 +30,16 @@ Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
 {
     using modVariables::RxBuf;
     m_inProgress = true;
+    m_trace = Trace();
+    m_sinceWrite.invalidate();
+    // Arrivals are watched until the judged bytes are read: bytes Qt takes in while counting
+    // them did arrive during the wait, and are part of what is judged.
+    m_port.setArrivalHandler([this] { noteArrival(); });
     Outcome outcome = Outcome::Shown;
     try {
         SendFrame(requestLength);
         this->waitTicks(waitTicks);
+        m_trace.waitMs = millisecondsSinceWrite();
         const int waiting = m_port.inBufferCount();
         if (waiting == 0) {
             m_rx(noResponseText);
@@ -42,8 +48,10 @@ Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
             // Left in the receive buffer: it arrives in front of the next answer.
             m_rx(incompleteFrameText);
             outcome = Outcome::IncompleteFrame;
+            m_trace.received = m_port.peek();
         } else {
             RxBuf = m_port.input();
+            m_trace.received = RxBuf;
             if (!modcrc16::CheckCRC16(expectedAnswerLength - 3)) {
                 m_rx(crcErrorText);
                 outcome = Outcome::CrcError;
@@ -55,7 +63,10 @@ Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
         m_timer.stop();
         lowerRtsQuietly();
         outcome = Outcome::PortError;
+        if (!m_trace.written.isValid())
+            m_trace.written = QDateTime::currentDateTime();
     }
+    m_port.setArrivalHandler({});
     m_inProgress = false;
     return outcome;
 }
@@ -68,7 +79,10 @@ void Exchange::SendFrame(int n)
     if (modVariables::UseRts)
         m_port.setRTSEnable(true);
     const QByteArray frame(reinterpret_cast<const char *>(TxBuf.data()), n);
+    m_trace.sent = frame;
     m_port.output(frame);
+    m_sinceWrite.start();
+    m_trace.written = QDateTime::currentDateTime();
     m_tx(hextext::monitor(frame));
     if (modVariables::UseRts)
         m_port.setRTSEnable(false);
@@ -93,6 +107,20 @@ void Exchange::waitTicks(int ticks)
         loop.exec();
     QObject::disconnect(connection);
     m_timer.stop();
+}
+
+void Exchange::noteArrival()
+{
+    const double ms = millisecondsSinceWrite();
+    if (!m_trace.firstByteMs)
+        m_trace.firstByteMs = ms;
+    m_trace.lastByteMs = ms;
+}
+
+// Bytes that arrive while the write is still under way (an adapter's echo) count from zero.
+double Exchange::millisecondsSinceWrite() const
+{
+    return m_sinceWrite.isValid() ? double(m_sinceWrite.nsecsElapsed()) / 1e6 : 0.0;
 }
 
 void Exchange::lowerRtsQuietly()

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class MSComm;
 class QTimer;
@@ -15,11 +19,30 @@ using MonitorField = std::function<void(const QString &)>;
  * The wait counts ticks of the window's 20 ms timer and keeps the window's events flowing, so the
  * window stays responsive; it sleeps in the event loop instead of spinning. Everything else the
  * window may do meanwhile is its own business: inProgress() tells it that an exchange is under way.
+ *
+ * While it waits it also notes when answer bytes arrive, without reading them, so that the
+ * caller can keep a history of what went on the line and how long the far end took.
  */
 class Exchange
 {
 public:
     enum class Outcome { Shown, NoResponse, IncompleteFrame, CrcError, PortError };
+
+    //! What one run put on the line and took from it, and when the answer came.
+    struct Trace
+    {
+        //! Local time at which the request's write returned, or the port failed before it did.
+        QDateTime written;
+        QByteArray sent;
+        //! What the run read and judged; for an incomplete frame the bytes left waiting.
+        QByteArray received;
+        //! Milliseconds from the write's return to the first and the last arrival of answer
+        //! bytes; empty when none arrived.
+        std::optional<double> firstByteMs;
+        std::optional<double> lastByteMs;
+        //! Milliseconds from the write's return to the end of the wait.
+        double waitMs = 0;
+    };
 
     Exchange(MSComm &port, QTimer &timer, MonitorField txField, MonitorField rxField);
 
@@ -31,15 +54,23 @@ public:
 
     bool inProgress() const { return m_inProgress; }
 
+    //! The last run's trace; valid once run() has returned.
+    const Trace &lastTrace() const { return m_trace; }
+
 private:
     void SendFrame(int n);
     void ShowRxFrame(int last);
     void waitTicks(int ticks);
     void lowerRtsQuietly();
+    void noteArrival();
+    double millisecondsSinceWrite() const;
 
     MSComm &m_port;
     QTimer &m_timer;
     MonitorField m_tx;
     MonitorField m_rx;
     bool m_inProgress = false;
+    Trace m_trace;
+    //! Started when the request's write returns.
+    QElapsedTimer m_sinceWrite;
 };

@@ -57,6 +57,15 @@ public:
     int inBufferCount();
     //! Every waiting byte; none wait afterwards.
     QByteArray input();
+    //! The bytes inBufferCount() last counted, still waiting; empty when closed. Never fails.
+    QByteArray peek() { return m_device->peek(); }
+
+    //! Called each time bytes arrive at the port; an empty function ends the calls. The handler
+    //! must not use the port.
+    void setArrivalHandler(std::function<void()> handler)
+    {
+        m_device->setArrivalHandler(std::move(handler));
+    }
 
 private:
     void requireOpen() const;

@@ -36,6 +36,9 @@ QtSerialDevice::QtSerialDevice()
                          QMetaObject::invokeMethod(
                              &m_port, [this] { releaseVanished(); }, Qt::QueuedConnection);
                      });
+    // Qt reads arriving bytes into the port's buffer as soon as the event loop sees them, and
+    // whenever a call pulls them in; either way this is the moment they became known.
+    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { bytesArrived(); });
 }
 
 QtSerialDevice::~QtSerialDevice()
@@ -143,6 +146,11 @@ QByteArray QtSerialDevice::readAll()
 {
     pullIn();
     return m_port.readAll();
+}
+
+QByteArray QtSerialDevice::peek()
+{
+    return m_port.isOpen() ? m_port.peek(m_port.bytesAvailable()) : QByteArray();
 }
 
 void QtSerialDevice::pullIn()

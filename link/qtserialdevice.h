@@ -24,6 +24,7 @@ public:
     void drain() override;
     int bytesWaiting() override;
     QByteArray readAll() override;
+    QByteArray peek() override;
 
 private:
     void applySettings(const SerialSettings &settings);

@@ -5,10 +5,15 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 /*! \brief The device behind an MSComm: what the port object needs from the operating system.
  *
  * The real one drives a QSerialPort; tests put in a fake that records writes and RTS changes
  * and serves scripted replies. Every failing call throws CommError.
+ *
+ * A device tells whoever watches the line when bytes arrive, so an answer can be timed while
+ * it waits to be read.
  */
 class SerialDevice
 {
@@ -27,4 +32,20 @@ public:
     //! Bytes received and not yet read, counting what the operating system holds as well.
     virtual int bytesWaiting() = 0;
     virtual QByteArray readAll() = 0;
+    //! The bytes bytesWaiting() last counted, left waiting; empty when closed. Never fails.
+    virtual QByteArray peek() = 0;
+
+    /*! Called each time bytes arrive, from the event loop or from inside any call on the
+     * device; an empty function ends the calls. The handler must not call the device. */
+    void setArrivalHandler(std::function<void()> handler) { m_arrival = std::move(handler); }
+
+protected:
+    void bytesArrived() const
+    {
+        if (m_arrival)
+            m_arrival();
+    }
+
+private:
+    std::function<void()> m_arrival;
 };

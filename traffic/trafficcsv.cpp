@@ -5,14 +5,6 @@
 #include <QStringList>
 
 namespace trafficcsv {
-namespace {
-
-QString milliseconds(const std::optional<double> &ms)
-{
-    return ms ? QString::number(*ms, 'f', 1) : QString();
-}
-
-} // namespace
 
 QString header()
 {
@@ -41,8 +33,8 @@ QString line(const TrafficRecord &record)
         hextext::bytes(record.sent),
         hextext::bytes(record.received),
         outcomeToken(record.outcome),
-        milliseconds(record.firstByteMs),
-        milliseconds(record.lastByteMs),
+        millisecondsText(record.firstByteMs),
+        millisecondsText(record.lastByteMs),
     };
     QStringList quoted;
     for (const QString &text : fields)

@@ -20,3 +20,8 @@ QString outcomeToken(TrafficOutcome outcome)
     }
     return QString();
 }
+
+QString millisecondsText(const std::optional<double> &ms)
+{
+    return ms ? QString::number(*ms, 'f', 1) : QString();
+}

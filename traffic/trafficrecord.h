@@ -21,6 +21,9 @@ enum class TrafficOutcome {
 //! "port error", "written".
 QString outcomeToken(TrafficOutcome outcome);
 
+//! A timing as the history shows it: decimal milliseconds with one decimal ("12.4"), or empty.
+QString millisecondsText(const std::optional<double> &ms);
+
 /*! \brief One request on the line and what came back, with the answer's timing.
  *
  * The timings count from the moment the request's write returned; they are empty when no byte
@@ -28,6 +31,10 @@ QString outcomeToken(TrafficOutcome outcome);
  */
 struct TrafficRecord
 {
+    //! The window names of the program's two producers.
+    static inline const QString mainWindow = QStringLiteral("main");
+    static inline const QString configWindow = QStringLiteral("config");
+
     QDateTime time;   //!< local time the request was written, with milliseconds
     QString window;   //!< "main" or "config" (the command-line tool says "pravixctl")
     QString device;   //!< the device path

@@ -31,7 +31,7 @@ private slots:
     void controlPlacement_data();
     void controlPlacement();
     void windowIsFixedWithCloseBoxOnly();
-    void menuBarHoldsConfigLcdOnly();
+    void menuBarHoldsConfigLcdThenTraffic();
     void tabOrderFollowsTabIndex();
     void staticTextsAndGroupsTakeNoFocus();
     void initialStates();
@@ -168,13 +168,16 @@ void TestFrmMainLayout::windowIsFixedWithCloseBoxOnly()
     QVERIFY(!m_window->windowIcon().isNull());
 }
 
-void TestFrmMainLayout::menuBarHoldsConfigLcdOnly()
+void TestFrmMainLayout::menuBarHoldsConfigLcdThenTraffic()
 {
     const QList<QAction *> actions = m_window->menuBar()->actions();
-    QCOMPARE(actions.size(), 1);
+    QCOMPARE(actions.size(), 2);
     QCOMPARE(actions.first()->objectName(), QStringLiteral("mnuConfig"));
     QCOMPARE(actions.first()->text(), QStringLiteral("Config LCD"));
     QVERIFY(!actions.first()->menu());
+    QCOMPARE(actions.last()->objectName(), QStringLiteral("mnuTraffic"));
+    QCOMPARE(actions.last()->text(), QStringLiteral("Traffic"));
+    QVERIFY(!actions.last()->menu());
 }
 
 void TestFrmMainLayout::tabOrderFollowsTabIndex()

@@ -12,7 +12,10 @@
 class PinnedSerialDevice : public SerialDevice
 {
 public:
-    explicit PinnedSerialDevice(QString path) : m_path(std::move(path)) {}
+    explicit PinnedSerialDevice(QString path) : m_path(std::move(path))
+    {
+        m_device.setArrivalHandler([this] { bytesArrived(); });
+    }
 
     void open(const QString &, const SerialSettings &settings) override
     {
@@ -25,6 +28,7 @@ public:
     void drain() override { m_device.drain(); }
     int bytesWaiting() override { return m_device.bytesWaiting(); }
     QByteArray readAll() override { return m_device.readAll(); }
+    QByteArray peek() override { return m_device.peek(); }
 
 private:
     QString m_path;

@@ -158,6 +158,13 @@ private slots:
             << "PravixApp: There is no folder /nonexistent-pravix.\n";
         QTest::newRow("stray argument") << QStringList{"COM1"} << true << 1 << QString()
                                         << "PravixApp: Unexpected argument 'COM1'.\n";
+        QTest::newRow("log in a missing folder")
+            << QStringList{"--log", "/nonexistent-pravix/traffic.csv"} << true << 1 << QString()
+            << "PravixApp: Cannot open the log /nonexistent-pravix/traffic.csv: No such file or "
+               "directory.\n";
+        QTest::newRow("log that is a folder")
+            << QStringList{"--log", "/"} << true << 1 << QString()
+            << "PravixApp: Cannot open the log /: Is a directory.\n";
     }
 
     // Out: the whole output, or for help a text it must hold.

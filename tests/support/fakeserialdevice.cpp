@@ -25,6 +25,13 @@ QByteArray FakeSerialDevice::written() const
     return result;
 }
 
+void FakeSerialDevice::receive(const QByteArray &bytes)
+{
+    m_received += bytes;
+    if (!bytes.isEmpty())
+        bytesArrived();
+}
+
 void FakeSerialDevice::open(const QString &path, const SerialSettings &settings)
 {
     if (m_open)
@@ -58,7 +65,7 @@ void FakeSerialDevice::write(const QByteArray &bytes)
     begin(Operation::Write);
     record(Kind::Write).bytes = bytes;
     if (!m_answers.isEmpty())
-        m_received += m_answers.dequeue();
+        receive(m_answers.dequeue());
 }
 
 void FakeSerialDevice::drain()

@@ -52,7 +52,7 @@ public:
     void clearEvents() { m_events.clear(); }
 
     //! These bytes arrive now.
-    void receive(const QByteArray &bytes) { m_received += bytes; }
+    void receive(const QByteArray &bytes);
     //! These bytes arrive when a later write has been made; each write takes the next answer.
     void answerNextWrite(const QByteArray &bytes) { m_answers.enqueue(bytes); }
     //! The next call of this operation throws CommError; it records and changes nothing.
@@ -66,6 +66,7 @@ public:
     void drain() override;
     int bytesWaiting() override;
     QByteArray readAll() override;
+    QByteArray peek() override { return m_received; }
 
 private:
     Event &record(Kind kind);

@@ -1,0 +1,205 @@
+#include "mainwindowharness.h"
+#include "ptypair.h"
+#include "tempsettings.h"
+
+#include "frmconfiglcd.h"
+#include "modvariables.h"
+#include "trafficmodel.h"
+#include "trafficrecorder.h"
+#include "trafficwindow.h"
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTest>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+namespace {
+
+// Function 06, register 0 to 3, slave 1: what the window sends once the low byte is 3.
+const QByteArray request06 = QByteArray::fromHex("010600000003C9CB");
+
+} // namespace
+
+// Every exchange and upload leaves one record with its bytes, outcome and timings, taken on a
+// real line; the Traffic window shows them.
+class TestFrmMainTraffic : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void exchangeGivesOneRecord_data();
+    void exchangeGivesOneRecord();
+    void uploadGivesAWrittenRecord();
+    void windowFollowsExchangesAndClears();
+
+private:
+    void connectOnLine();
+    TrafficModel &model() { return *m_window->recorder().model(); }
+    void send06() { userClicks(control<QPushButton>(*m_window, "cmdSend06")); }
+
+    std::unique_ptr<TempSettings> m_settings;
+    std::unique_ptr<MessageCatcher> m_messages;
+    std::unique_ptr<PtyPair> m_line;
+    std::unique_ptr<frmMain> m_window;
+};
+
+void TestFrmMainTraffic::init()
+{
+    modVariables::resetAll();
+    m_settings = std::make_unique<TempSettings>();
+    m_messages = std::make_unique<MessageCatcher>();
+}
+
+void TestFrmMainTraffic::cleanup()
+{
+    m_window.reset();
+    m_line.reset();
+    m_messages.reset();
+    m_settings.reset();
+}
+
+void TestFrmMainTraffic::connectOnLine()
+{
+    m_line = std::make_unique<PtyPair>();
+    QVERIFY(m_line->isValid());
+    m_settings->writeRaw(settingsForLine(m_line->devicePath()));
+    m_window = std::make_unique<frmMain>();
+    m_window->show();
+    userChooses(control<QComboBox>(*m_window, "cboDataL06"), 3);
+    userClicks(control<QPushButton>(*m_window, "cmdConnect"));
+    QCOMPARE(connectionLook(*m_window), connectedLook());
+}
+
+void TestFrmMainTraffic::exchangeGivesOneRecord_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<int>("outcome");
+    QTest::newRow("answer") << request06 << 0 << int(TrafficOutcome::Answer);
+    QTest::newRow("silence") << QByteArray() << 0 << int(TrafficOutcome::NoResponse);
+    QTest::newRow("bad CRC") << QByteArray::fromHex("010600000003CBC9") << 0
+                             << int(TrafficOutcome::CrcError);
+    QTest::newRow("five bytes") << QByteArray::fromHex("0186019083") << 0
+                                << int(TrafficOutcome::Incomplete);
+    QTest::newRow("delayed answer") << request06 << 30 << int(TrafficOutcome::Answer);
+}
+
+// The far end answers once it has the request, after the delay, as a slow display would.
+void TestFrmMainTraffic::exchangeGivesOneRecord()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(int, delayMs);
+    QFETCH(int, outcome);
+    connectOnLine();
+    std::thread farEnd([this, answer, delayMs] {
+        if (m_line->readFar(request06.size()).size() < request06.size())
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        m_line->writeFar(answer);
+    });
+    send06();
+    farEnd.join();
+
+    QCOMPARE(model().rowCount(), 1);
+    const TrafficRecord &record = model().record(0);
+    QCOMPARE(int(record.outcome), outcome);
+    QCOMPARE(record.window, QStringLiteral("main"));
+    QCOMPARE(record.device, m_line->devicePath());
+    QCOMPARE(record.settings, QStringLiteral("9600,n,8,1"));
+    QCOMPARE(record.sent, request06);
+    QCOMPARE(record.received, answer);
+    QVERIFY(qAbs(record.time.msecsTo(QDateTime::currentDateTime())) < 5000);
+    // Three ticks of 20 ms, counted from the first tick after the write.
+    QVERIFY2(record.waitMs >= 40, qPrintable(QString::number(record.waitMs)));
+    if (answer.isEmpty()) {
+        QVERIFY(!record.firstByteMs && !record.lastByteMs);
+        return;
+    }
+    QVERIFY(record.firstByteMs && record.lastByteMs);
+    QVERIFY(*record.firstByteMs <= *record.lastByteMs && *record.lastByteMs <= record.waitMs);
+    // The far end's delay began only once it had the request, after the write returned.
+    QVERIFY2(*record.firstByteMs >= delayMs && *record.firstByteMs < delayMs + 25,
+             qPrintable(QString::number(*record.firstByteMs)));
+    // An incomplete frame is peeked, not taken: its bytes still wait for the next answer.
+    if (record.outcome == TrafficOutcome::Incomplete)
+        QCOMPARE(m_window->serialPort().inBufferCount(), answer.size());
+}
+
+void TestFrmMainTraffic::uploadGivesAWrittenRecord()
+{
+    connectOnLine();
+    userChoosesConfigLcd(*m_window);
+    frmConfigLCD *config = m_window->configWindow();
+    QVERIFY(config && config->serialPort()->portOpen());
+    userClicks(config->findChild<QPushButton *>(QStringLiteral("cmdConfig")));
+    const QByteArray upload = m_line->readFar(110);
+    QCOMPARE(upload.size(), 110);
+
+    QCOMPARE(model().rowCount(), 1);
+    const TrafficRecord &record = model().record(0);
+    QCOMPARE(record.outcome, TrafficOutcome::Written);
+    QCOMPARE(record.window, QStringLiteral("config"));
+    QCOMPARE(record.device, m_line->devicePath());
+    QCOMPARE(record.settings, QStringLiteral("9600,n,8,1"));
+    QCOMPARE(record.sent, upload);
+    QVERIFY(record.received.isEmpty() && !record.firstByteMs);
+    QCOMPARE(model().statistics().uploads(), 1);
+    QCOMPARE(model().statistics().exchanges(), 0);
+    config->close();
+}
+
+void TestFrmMainTraffic::windowFollowsExchangesAndClears()
+{
+    FakeWindow made = makeFakeWindow();
+    m_window = std::move(made.window);
+    QMenuBar *bar = m_window->menuBar();
+    QAction *entry = bar->actions().value(1);
+    QVERIFY(entry);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(entry).center());
+    TrafficWindow *traffic = m_window->trafficWindow();
+    QVERIFY(traffic && traffic->isVisible());
+    auto *table = traffic->findChild<QTableView *>();
+    auto *statistics = traffic->findChild<QLabel *>(QStringLiteral("lblStatistics"));
+    userClicks(control<QPushButton>(*m_window, "cmdConnect"));
+
+    // Enough rows to scroll: the table stays on the newest while it is at the bottom.
+    constexpr int exchanges = 40;
+    for (int i = 0; i < exchanges; ++i) {
+        made.device->answerNextWrite(i % 2 ? request06 : QByteArray());
+        send06();
+        QCOMPARE(table->model()->rowCount(), i + 1);
+    }
+    const QModelIndex newest = table->model()->index(exchanges - 1, 0);
+    QVERIFY(table->viewport()->rect().intersects(table->visualRect(newest)));
+    QVERIFY2(statistics->text().startsWith(
+                 QStringLiteral("Exchanges 40, answered 20, no response 20, incomplete 0,")),
+             qPrintable(statistics->text()));
+    // Scrolled up, the table stays where the user put it.
+    QScrollBar *rows = table->verticalScrollBar();
+    rows->setValue(0);
+    send06();
+    QCOMPARE(rows->value(), 0);
+
+    // The same entry again brings the one window to the front.
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(entry).center());
+    QCOMPARE(m_window->trafficWindow(), traffic);
+
+    userClicks(traffic->findChild<QPushButton *>(QStringLiteral("cmdClear")));
+    QCOMPARE(table->model()->rowCount(), 0);
+    QVERIFY(statistics->text().startsWith(QStringLiteral("Exchanges 0,")));
+
+    QVERIFY(m_window->close());
+    QVERIFY(!traffic->isVisible());
+}
+
+QTEST_MAIN(TestFrmMainTraffic)
+#include "tst_frmmain_traffic.moc"

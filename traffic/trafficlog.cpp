@@ -1,0 +1,42 @@
+#include "trafficlog.h"
+
+#include "trafficcsv.h"
+
+#include <QDir>
+
+bool TrafficLog::open(const QString &path)
+{
+    m_file.close();
+    m_error.clear();
+    m_file.setFileName(path);
+    // Unbuffered: every write() below reaches the operating system as it is made.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return fail(m_file.errorString());
+    if (m_file.size() == 0 && !writeLine(trafficcsv::header())) {
+        m_file.close();
+        return false;
+    }
+    return true;
+}
+
+bool TrafficLog::append(const TrafficRecord &record)
+{
+    if (!m_file.isOpen())
+        return fail(QStringLiteral("the log is not open"));
+    return writeLine(trafficcsv::line(record));
+}
+
+// The line and its break in one write: a reader never sees half a record.
+bool TrafficLog::writeLine(const QString &line)
+{
+    const QByteArray bytes = (line + QStringLiteral("\r\n")).toUtf8();
+    if (m_file.write(bytes) != bytes.size() || !m_file.flush())
+        return fail(m_file.errorString());
+    return true;
+}
+
+bool TrafficLog::fail(const QString &reason)
+{
+    m_error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_file.fileName()), reason);
+    return false;
+}

@@ -1,0 +1,130 @@
+#include "trafficwindow.h"
+
+#include "appearance.h"
+#include "messagebox.h"
+#include "trafficexport.h"
+#include "trafficmodel.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <array>
+
+TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
+    : QWidget(parent), m_model(model), m_table(new QTableView(this)), m_summary(new QVBoxLayout),
+      m_statistics(new QLabel(this)),
+      m_saveAs(new QPushButton(QStringLiteral("Save as CSV…"), this)),
+      m_clear(new QPushButton(QStringLiteral("Clear"), this))
+{
+    setWindowFlags(Qt::Window);
+    setWindowTitle(QStringLiteral("Traffic"));
+    appearance::apply(this);
+    setObjectName(QStringLiteral("TrafficWindow"));
+    m_table->setObjectName(QStringLiteral("tblTraffic"));
+    m_statistics->setObjectName(QStringLiteral("lblStatistics"));
+    m_saveAs->setObjectName(QStringLiteral("cmdSaveAs"));
+    m_clear->setObjectName(QStringLiteral("cmdClear"));
+
+    setUpTable();
+    m_statistics->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_summary->addWidget(m_statistics);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_saveAs);
+    buttons->addWidget(m_clear);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_table, 1);
+    layout->addLayout(m_summary);
+    layout->addLayout(buttons);
+
+    connect(m_saveAs, &QPushButton::clicked, this, &TrafficWindow::saveAsPressed);
+    connect(m_clear, &QPushButton::clicked, this, &TrafficWindow::clearPressed);
+    connect(&m_model, &TrafficModel::statisticsChanged, this, &TrafficWindow::showStatistics);
+    // Following is a matter of where the user left the scroll bar: at the bottom, the table
+    // stays there as new rows (and with them a horizontal scroll bar) change its range.
+    QScrollBar *bar = m_table->verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this,
+            [this, bar](int value) { m_following = value == bar->maximum(); });
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        if (m_following)
+            bar->setValue(maximum);
+    });
+    showStatistics();
+    resize(1100, 420);
+}
+
+void TrafficWindow::setUpTable()
+{
+    m_table->setModel(&m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setWordWrap(false);
+    // Ten thousand rows stay cheap only with fixed row heights and column widths: nothing is
+    // measured per row.
+    QHeaderView *rows = m_table->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fontMetrics().height() + 4);
+    QHeaderView *columns = m_table->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setStretchLastSection(true);
+    // Widths from typical contents: a time, a window name, a device path, a settings string,
+    // a request with a short message, an eight-byte answer, the longest outcome and two timings.
+    const std::array<const char *, TrafficModel::ColumnCount> samples = {
+        "00:00:00.000_",
+        "config_",
+        "/dev/ttyUSB0__",
+        "38400,e,8,1_",
+        "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00_",
+        "00 00 00 00 00 00 00 00_",
+        "no response_",
+        "First byte (ms)_",
+        "Last byte (ms)"};
+    for (int column = 0; column < TrafficModel::ColumnCount; ++column)
+        columns->resizeSection(
+            column,
+            fontMetrics().horizontalAdvance(QString::fromLatin1(samples[size_t(column)])) + 12);
+}
+
+void TrafficWindow::showFromMenu()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+bool TrafficWindow::saveTo(const QString &path)
+{
+    QString error;
+    if (trafficexport::save(m_model, path, &error))
+        return true;
+    messagebox::show(this, QStringLiteral("The history could not be saved.\n%1").arg(error));
+    return false;
+}
+
+void TrafficWindow::saveAsPressed()
+{
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save as CSV"), QStringLiteral("traffic.csv"),
+        QStringLiteral("CSV files (*.csv);;All files (*)"));
+    if (!path.isEmpty())
+        saveTo(path);
+}
+
+void TrafficWindow::clearPressed()
+{
+    m_model.clear();
+}
+
+void TrafficWindow::showStatistics()
+{
+    m_statistics->setText(m_model.statistics().summary());
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QTableView;
+class QVBoxLayout;
+class TrafficModel;
+
+/*! \brief "Traffic": every recorded exchange and upload in a table, newest last, with the
+ * statistics since the last Clear, "Save as CSV…" and "Clear".
+ *
+ * A modeless top-level window, made once and kept. While the table is scrolled to the bottom
+ * it follows new rows; scrolled up, it stays where the user put it.
+ */
+class TrafficWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TrafficWindow(TrafficModel &model, QWidget *parent = nullptr);
+
+    //! Shows the window, or brings it to the front when it is shown already.
+    void showFromMenu();
+
+    //! Writes the history to \a path; a failure is told in a message box.
+    bool saveTo(const QString &path);
+
+private:
+    void setUpTable();
+    void saveAsPressed();
+    void clearPressed();
+    void showStatistics();
+
+    TrafficModel &m_model;
+    QTableView *m_table;
+    //! The lines under the table that sum the history up; the statistics come first.
+    QVBoxLayout *m_summary;
+    QLabel *m_statistics;
+    QPushButton *m_saveAs;
+    QPushButton *m_clear;
+    //! Whether the table keeps to the newest row: the scroll bar was last left at the bottom.
+    bool m_following = true;
+};
