@@ -268,6 +268,8 @@ void frmMain::connectPressed()
     const QString caption = ui->cmdConnect->text();
     try {
         if (caption == connectCaption) {
+            // Read where the line is taken up, so an edited file counts from the next Connect.
+            m_exchange.setLocalEcho(storedline::localEcho());
             MSComm1.setPortOpen(true);
             showConnected(true);
         } else if (caption == disconnectCaption) {

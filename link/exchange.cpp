@@ -40,6 +40,8 @@ Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
         SendFrame(requestLength);
         this->waitTicks(waitTicks);
         m_trace.waitMs = millisecondsSinceWrite();
+        if (m_localEcho)
+            removeEcho();
         const int waiting = m_port.inBufferCount();
         if (waiting == 0) {
             m_rx(noResponseText);
@@ -107,6 +109,13 @@ void Exchange::waitTicks(int ticks)
         loop.exec();
     QObject::disconnect(connection);
     m_timer.stop();
+}
+
+void Exchange::removeEcho()
+{
+    const QByteArray &request = m_trace.sent;
+    if (m_port.inBufferCount() >= request.size() && m_port.peek().startsWith(request))
+        m_port.input(int(request.size()));
 }
 
 void Exchange::noteArrival()

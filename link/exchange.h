@@ -54,6 +54,11 @@ public:
 
     bool inProgress() const { return m_inProgress; }
 
+    /*! With local echo on, an adapter that hands back every byte it sends is expected: a
+     * leading exact copy of the request is taken off the received bytes before they are
+     * counted and judged. Received bytes that do not start with it are left as they are. */
+    void setLocalEcho(bool on) { m_localEcho = on; }
+
     //! The last run's trace; valid once run() has returned.
     const Trace &lastTrace() const { return m_trace; }
 
@@ -62,6 +67,7 @@ private:
     void ShowRxFrame(int last);
     void waitTicks(int ticks);
     void lowerRtsQuietly();
+    void removeEcho();
     void noteArrival();
     double millisecondsSinceWrite() const;
 
@@ -70,6 +76,7 @@ private:
     MonitorField m_tx;
     MonitorField m_rx;
     bool m_inProgress = false;
+    bool m_localEcho = false;
     Trace m_trace;
     //! Started when the request's write returns.
     QElapsedTimer m_sinceWrite;

@@ -95,6 +95,12 @@ QByteArray MSComm::input()
     return m_device->readAll();
 }
 
+QByteArray MSComm::input(int count)
+{
+    requireOpen();
+    return m_device->read(count);
+}
+
 void MSComm::requireOpen() const
 {
     if (!portOpen())

@@ -57,6 +57,8 @@ public:
     int inBufferCount();
     //! Every waiting byte; none wait afterwards.
     QByteArray input();
+    //! The first count waiting bytes; the rest keep waiting.
+    QByteArray input(int count);
     //! The bytes inBufferCount() last counted, still waiting; empty when closed. Never fails.
     QByteArray peek() { return m_device->peek(); }
 

@@ -148,6 +148,12 @@ QByteArray QtSerialDevice::readAll()
     return m_port.readAll();
 }
 
+QByteArray QtSerialDevice::read(int count)
+{
+    pullIn();
+    return m_port.read(count);
+}
+
 QByteArray QtSerialDevice::peek()
 {
     return m_port.isOpen() ? m_port.peek(m_port.bytesAvailable()) : QByteArray();

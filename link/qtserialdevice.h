@@ -24,6 +24,7 @@ public:
     void drain() override;
     int bytesWaiting() override;
     QByteArray readAll() override;
+    QByteArray read(int count) override;
     QByteArray peek() override;
 
 private:

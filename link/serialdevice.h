@@ -32,6 +32,8 @@ public:
     //! Bytes received and not yet read, counting what the operating system holds as well.
     virtual int bytesWaiting() = 0;
     virtual QByteArray readAll() = 0;
+    //! The first count waiting bytes (fewer when fewer wait); the rest keep waiting.
+    virtual QByteArray read(int count) = 0;
     //! The bytes bytesWaiting() last counted, left waiting; empty when closed. Never fails.
     virtual QByteArray peek() = 0;
 

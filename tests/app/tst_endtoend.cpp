@@ -28,9 +28,11 @@ private slots:
 
 private:
     //! Starts the simulator with these options and a main window connected to it.
-    void startBoth(const QStringList &simOptions);
-    //! With holdForAnswer, the wait does not end before the answer (or two seconds) is in.
-    void send16(const QString &message, bool holdForAnswer = true);
+    //! With localEcho, the settings file asks the window to expect its request back first.
+    void startBoth(const QStringList &simOptions, bool localEcho = false);
+    /*! With holdForAnswer, the wait does not end before the answer (or two seconds) is in; an
+     * echoing line hands the request back in front of it. */
+    void send16(const QString &message, bool holdForAnswer = true, bool echoed = false);
     QString simulatorLog();
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -63,7 +65,7 @@ void TestEndToEnd::cleanup()
     m_dir.reset();
 }
 
-void TestEndToEnd::startBoth(const QStringList &simOptions)
+void TestEndToEnd::startBoth(const QStringList &simOptions, bool localEcho)
 {
     const QString link = m_dir->filePath(QStringLiteral("lcd"));
     m_sim = std::make_unique<QProcess>();
@@ -74,20 +76,24 @@ void TestEndToEnd::startBoth(const QStringList &simOptions)
     QVERIFY(m_sim->waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(link), 5000);
 
-    m_settings->writeRaw(settingsForLine(link));
+    QByteArray settings = settingsForLine(link);
+    if (localEcho)
+        settings.replace("[Ports]", "LocalEcho=1\n[Ports]");
+    m_settings->writeRaw(settings);
     m_window = std::make_unique<frmMain>();
     m_window->show();
     userClicks(control<QPushButton>(*m_window, "cmdConnect"));
     QCOMPARE(control<QPushButton>(*m_window, "cmdConnect")->text(), QString("Disconnect"));
 }
 
-void TestEndToEnd::send16(const QString &message, bool holdForAnswer)
+void TestEndToEnd::send16(const QString &message, bool holdForAnswer, bool echoed)
 {
+    const int requestBytes = 9 + int(message.size());
     userTypes(control<QLineEdit>(*m_window, "txtMessage"), message);
     // The simulator runs in its own process: give its answer time to arrive on a busy machine
     // so that only the option under test decides the outcome.
     if (holdForAnswer)
-        awaitAnswerDuringNextWait(*m_window, 8);
+        awaitAnswerDuringNextWait(*m_window, 8 + (echoed ? requestBytes : 0));
     userClicks(control<QPushButton>(*m_window, "cmdSend16"));
 }
 
@@ -113,12 +119,26 @@ void TestEndToEnd::misbehavingDisplay_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QString>("outcome");
     QTest::addColumn<bool>("holdForAnswer");
-    QTest::newRow("silent") << QStringList{"--silent"} << "No Response from LCD" << true;
+    QTest::addColumn<bool>("localEcho");
+    const QString answer = QStringLiteral("01 10 00 00 00 01 01 C9 ");
+    QTest::newRow("silent") << QStringList{"--silent"} << "No Response from LCD" << true << false;
     // Holding for the answer would wait out the delay: a late answer is one the fixed wait misses.
-    QTest::newRow("late") << QStringList{"--delay", "400"} << "No Response from LCD" << false;
-    QTest::newRow("bad CRC") << QStringList{"--bad-crc"} << "CRC Err" << true;
-    QTest::newRow("first five bytes") << QStringList{"--truncate", "5"} << "Incomplete Frame"
-                                      << true;
+    QTest::newRow("late") << QStringList{"--delay", "400"} << "No Response from LCD" << false
+                          << false;
+    QTest::newRow("bad CRC") << QStringList{"--bad-crc"} << "CRC Err" << true << false;
+    QTest::newRow("first five bytes")
+        << QStringList{"--truncate", "5"} << "Incomplete Frame" << true << false;
+    // An adapter that hands the request back: its copy in front of the answer spoils the CRC
+    // check unless the settings file says to expect it.
+    QTest::newRow("echo") << QStringList{"--echo"} << "CRC Err" << true << false;
+    QTest::newRow("echo expected") << QStringList{"--echo"} << answer << true << true;
+    QTest::newRow("echo expected, silent")
+        << QStringList{"--echo", "--silent"} << "No Response from LCD" << true << true;
+    QTest::newRow("echo expected, bad CRC")
+        << QStringList{"--echo", "--bad-crc"} << "CRC Err" << true << true;
+    QTest::newRow("echo expected, first five bytes")
+        << QStringList{"--echo", "--truncate", "5"} << "Incomplete Frame" << true << true;
+    QTest::newRow("expected echo that never comes") << QStringList{} << answer << true << true;
 }
 
 void TestEndToEnd::misbehavingDisplay()
@@ -126,8 +146,9 @@ void TestEndToEnd::misbehavingDisplay()
     QFETCH(QStringList, options);
     QFETCH(QString, outcome);
     QFETCH(bool, holdForAnswer);
-    startBoth(options);
-    send16(QStringLiteral("Hi"), holdForAnswer);
+    QFETCH(bool, localEcho);
+    startBoth(options, localEcho);
+    send16(QStringLiteral("Hi"), holdForAnswer, options.contains(QStringLiteral("--echo")));
     QCOMPARE(control<QLabel>(*m_window, "lblRxData")->text(), outcome);
 }
 

@@ -28,6 +28,7 @@ public:
     void drain() override { m_device.drain(); }
     int bytesWaiting() override { return m_device.bytesWaiting(); }
     QByteArray readAll() override { return m_device.readAll(); }
+    QByteArray read(int count) override { return m_device.read(count); }
     QByteArray peek() override { return m_device.peek(); }
 
 private:

@@ -88,6 +88,14 @@ QByteArray FakeSerialDevice::readAll()
     return bytes;
 }
 
+QByteArray FakeSerialDevice::read(int count)
+{
+    begin(Operation::Read);
+    const QByteArray bytes = m_received.left(count);
+    m_received.remove(0, bytes.size());
+    return bytes;
+}
+
 FakeSerialDevice::Event &FakeSerialDevice::record(Kind kind)
 {
     m_events.append(Event{kind, now(), {}, {}, false, {}});

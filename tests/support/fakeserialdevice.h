@@ -66,6 +66,7 @@ public:
     void drain() override;
     int bytesWaiting() override;
     QByteArray readAll() override;
+    QByteArray read(int count) override;
     QByteArray peek() override { return m_received; }
 
 private:
