@@ -56,7 +56,10 @@ bool ProfileText::replaceFile(const QString &path, const QByteArray &bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    // The bytes may wait in the file's buffer; commit() would write them out while closing and
+    // put the new file in place even when that write failed (a full disk, a size limit),
+    // leaving an empty or cut-off settings file. Flushed here, a failure is seen in time.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }

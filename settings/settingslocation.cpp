@@ -50,7 +50,12 @@ void SettingsLocation::prepareWrite() const
     QSaveFile copy(m_file);
     if (!copy.open(QIODevice::WriteOnly))
         return;
-    copy.write(seed.readAll());
+    // Flushed before the commit, which would otherwise put a cut-off copy in place.
+    const QByteArray contents = seed.readAll();
+    if (copy.write(contents) != contents.size() || !copy.flush()) {
+        copy.cancelWriting();
+        return;
+    }
     copy.commit();
 }
 
