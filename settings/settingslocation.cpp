@@ -67,6 +67,22 @@ bool isWritableDirectory(const QString &dir)
     return probe.open();
 }
 
+bool canBeWritten(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !(info.isFile() && info.isWritable()))
+        return false;
+    // The nearest folder that is there decides whether the missing ones can be made.
+    QString dir = info.absolutePath();
+    while (!QFileInfo::exists(dir)) {
+        const QString parent = QFileInfo(dir).absolutePath();
+        if (parent == dir)
+            return false;
+        dir = parent;
+    }
+    return isWritableDirectory(dir);
+}
+
 QString userSettingsDir()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
