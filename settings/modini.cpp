@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 
+#include <cstdio>
+
 namespace modINI {
 
 namespace {
@@ -31,12 +33,30 @@ QString firstCharacters(const QString &text, qsizetype count)
     return text.left(end);
 }
 
+/* Writes fail quietly, as they always have; a user whose settings are never kept should still
+ * be able to find out why, so a run that can keep them nowhere says so once. */
+void reportIfNowhereWritable(const SettingsLocation &chosen)
+{
+    static const bool reported = [&chosen] {
+        if (canBeWritten(chosen.file()))
+            return false;
+        std::fprintf(stderr, "%s: settings cannot be saved: neither %s nor %s can be written\n",
+                     qPrintable(QCoreApplication::applicationName()), qPrintable(AppDir()),
+                     qPrintable(chosen.file()));
+        return true;
+    }();
+    Q_UNUSED(reported);
+}
+
 SettingsLocation location()
 {
     // Whether the executable's folder can be written does not change while the program runs.
     static const bool executableDirWritable = isWritableDirectory(AppDir());
-    return SettingsLocation::choose(overridePath(), AppDir(), executableDirWritable,
-                                    userSettingsDir());
+    const SettingsLocation chosen = SettingsLocation::choose(
+        overridePath(), AppDir(), executableDirWritable, userSettingsDir());
+    if (!executableDirWritable && overridePath().isEmpty())
+        reportIfNowhereWritable(chosen);
+    return chosen;
 }
 
 } // namespace

@@ -11,7 +11,7 @@ bool isBlank(QChar c)
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
 
-QString trimBlanks(QStringView text)
+QStringView trimBlanks(QStringView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -19,12 +19,12 @@ QString trimBlanks(QStringView text)
         ++begin;
     while (end > begin && isBlank(text.at(end - 1)))
         --end;
-    return text.mid(begin, end - begin).toString();
+    return text.mid(begin, end - begin);
 }
 
-bool sameName(const QString &a, const QString &b)
+bool sameName(QStringView a, QStringView b)
 {
-    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+    return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 bool hasLineBreak(const QString &text)
@@ -44,20 +44,22 @@ bool storableKey(const QString &name)
            !name.startsWith(QLatin1Char('#'));
 }
 
+/* What one line holds, as views into the line's text: a file is read far more often than a
+ * value is taken from it, so nothing is copied until a value is found. */
 struct ParsedLine
 {
     enum class Kind { Other, Section, Entry };
 
     Kind kind = Kind::Other;
     //! Section name or key name, without surrounding blanks.
-    QString name;
+    QStringView name;
     //! Where the value begins (past "=" and the blanks after it); entries only.
     qsizetype valueStart = 0;
     //! The value without surrounding blanks and without one enclosing pair of quotes.
-    QString value;
+    QStringView value;
 };
 
-QString unquoted(const QString &value)
+QStringView unquoted(QStringView value)
 {
     const QLatin1Char quote('"');
     if (value.size() >= 2 && value.startsWith(quote) && value.endsWith(quote))
@@ -65,10 +67,10 @@ QString unquoted(const QString &value)
     return value;
 }
 
-ParsedLine parse(const QString &line)
+ParsedLine parse(QStringView line)
 {
     ParsedLine parsed;
-    const QString trimmed = trimBlanks(line);
+    const QStringView trimmed = trimBlanks(line);
     if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')) ||
         trimmed.startsWith(QLatin1Char('#')))
         return parsed;
@@ -77,7 +79,7 @@ ParsedLine parse(const QString &line)
         const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
         if (close > 0) {
             parsed.kind = ParsedLine::Kind::Section;
-            parsed.name = trimBlanks(QStringView(trimmed).mid(1, close - 1));
+            parsed.name = trimBlanks(trimmed.mid(1, close - 1));
         }
         return parsed;
     }
@@ -86,11 +88,11 @@ ParsedLine parse(const QString &line)
     if (equals < 0)
         return parsed;
     parsed.kind = ParsedLine::Kind::Entry;
-    parsed.name = trimBlanks(QStringView(line).left(equals));
+    parsed.name = trimBlanks(line.left(equals));
     parsed.valueStart = equals + 1;
     while (parsed.valueStart < line.size() && isBlank(line.at(parsed.valueStart)))
         ++parsed.valueStart;
-    parsed.value = unquoted(trimBlanks(QStringView(line).mid(parsed.valueStart)));
+    parsed.value = unquoted(trimBlanks(line.mid(parsed.valueStart)));
     return parsed;
 }
 
@@ -122,6 +124,7 @@ struct Location
     qsizetype keyLine = -1;
     //! The line after which a new key goes: the first section's header or its last entry.
     qsizetype lastOfSection = -1;
+    //! Views into the profile's lines: valid while those lines stay as they are.
     ParsedLine entry;
 };
 
@@ -161,45 +164,61 @@ void insertLine(ProfileText &profile, qsizetype after, const QString &text)
 
 } // namespace
 
-QString readValue(const QString &filePath, const QString &section, const QString &key)
+QString valueIn(const QByteArray &contents, const QString &section, const QString &key)
 {
-    const QString sectionName = trimBlanks(section);
-    const QString keyName = trimBlanks(key);
+    const QString sectionName = trimBlanks(section).toString();
+    const QString keyName = trimBlanks(key).toString();
     if (!storableSection(sectionName) || !storableKey(keyName))
         return QString();
-    const std::optional<ProfileText> profile = ProfileText::load(filePath);
-    if (!profile)
-        return QString();
-    return locate(*profile, sectionName, keyName).entry.value;
+    const ProfileText profile = ProfileText::fromBytes(contents);
+    return locate(profile, sectionName, keyName).entry.value.toString();
+}
+
+std::optional<QByteArray> withValue(const QByteArray &contents, const QString &section,
+                                    const QString &key, const QString &value)
+{
+    const QString sectionName = trimBlanks(section).toString();
+    const QString keyName = trimBlanks(key).toString();
+    if (!storableSection(sectionName) || !storableKey(keyName))
+        return std::nullopt;
+    ProfileText profile = ProfileText::fromBytes(contents);
+
+    const QString flat = oneLine(value);
+    const QString stored = storedForm(flat);
+    const Location where = locate(profile, sectionName, keyName);
+    if (where.keyLine >= 0) {
+        if (where.entry.value == flat)
+            return contents;
+        QString &line = profile.lines[where.keyLine].text;
+        line = line.left(where.entry.valueStart) + stored;
+    } else if (where.lastOfSection >= 0) {
+        insertLine(profile, where.lastOfSection, keyName + QLatin1Char('=') + stored);
+    } else {
+        const qsizetype last = profile.lines.size() - 1;
+        insertLine(profile, last, QLatin1Char('[') + sectionName + QLatin1Char(']'));
+        insertLine(profile, last + 1, keyName + QLatin1Char('=') + stored);
+    }
+    return profile.toBytes();
+}
+
+QString readValue(const QString &filePath, const QString &section, const QString &key)
+{
+    const std::optional<QByteArray> contents = ProfileText::readFile(filePath);
+    return contents ? valueIn(*contents, section, key) : QString();
 }
 
 bool writeValue(const QString &filePath, const QString &section, const QString &key,
                 const QString &value)
 {
-    const QString sectionName = trimBlanks(section);
-    const QString keyName = trimBlanks(key);
-    if (!storableSection(sectionName) || !storableKey(keyName))
+    const std::optional<QByteArray> contents = ProfileText::readFile(filePath);
+    if (!contents)
         return false;
-    std::optional<ProfileText> profile = ProfileText::load(filePath);
-    if (!profile)
+    const std::optional<QByteArray> changed = withValue(*contents, section, key, value);
+    if (!changed)
         return false;
-
-    const QString flat = oneLine(value);
-    const QString stored = storedForm(flat);
-    const Location where = locate(*profile, sectionName, keyName);
-    if (where.keyLine >= 0) {
-        if (where.entry.value == flat)
-            return true;
-        QString &line = profile->lines[where.keyLine].text;
-        line = line.left(where.entry.valueStart) + stored;
-    } else if (where.lastOfSection >= 0) {
-        insertLine(*profile, where.lastOfSection, keyName + QLatin1Char('=') + stored);
-    } else {
-        const qsizetype last = profile->lines.size() - 1;
-        insertLine(*profile, last, QLatin1Char('[') + sectionName + QLatin1Char(']'));
-        insertLine(*profile, last + 1, keyName + QLatin1Char('=') + stored);
-    }
-    return profile->save(filePath);
+    if (*changed == *contents)
+        return true;
+    return ProfileText::replaceFile(filePath, *changed);
 }
 
 QList<Line> lines(const QByteArray &contents)

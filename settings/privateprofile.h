@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 /*! \brief Single values of a private-profile (INI) file, read and written by the file's name.
  *
  * A line "[name]" opens a section; "key=value" lines hold the values; lines starting with ";"
@@ -53,5 +55,17 @@ struct Line
  * know; the contents are decoded as a file is read (UTF-8, else Windows-1252).
  */
 QList<Line> lines(const QByteArray &contents);
+
+/*! \brief The value stored under section and key in a file's contents; what readValue() does
+ * after reading the file. */
+QString valueIn(const QByteArray &contents, const QString &section, const QString &key);
+
+/*! \brief A file's contents with value stored under section and key, as writeValue() stores it.
+ *
+ * The contents come back as they were when the value is stored already; nothing at all when a
+ * name could not be stored.
+ */
+std::optional<QByteArray> withValue(const QByteArray &contents, const QString &section,
+                                    const QString &key, const QString &value);
 
 } // namespace privateprofile

@@ -34,11 +34,11 @@ QString ProfileText::lineEnding() const
     return QStringLiteral("\n");
 }
 
-std::optional<ProfileText> ProfileText::load(const QString &path)
+std::optional<QByteArray> ProfileText::readFile(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return ProfileText();
+        return QByteArray();
     // Anything but a plain file (a pipe could block the read for ever) is not a settings file.
     if (!info.isFile())
         return std::nullopt;
@@ -48,16 +48,18 @@ std::optional<ProfileText> ProfileText::load(const QString &path)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    return fromBytes(bytes);
+    return bytes;
 }
 
-bool ProfileText::save(const QString &path) const
+bool ProfileText::replaceFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = toBytes();
-    if (file.write(bytes) != bytes.size()) {
+    // The bytes may wait in the file's buffer; commit() would write them out while closing and
+    // put the new file in place even when that write failed (a full disk, a size limit),
+    // leaving an empty or cut-off settings file. Flushed here, a failure is seen in time.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
@@ -76,6 +78,7 @@ ProfileText ProfileText::fromBytes(const QByteArray &bytes)
         text = cp1252::decode(bytes);
     }
 
+    profile.lines.reserve(text.count(QLatin1Char('\n')) + 1);
     qsizetype start = 0;
     while (start < text.size()) {
         const qsizetype newline = text.indexOf(QLatin1Char('\n'), start);

@@ -25,20 +25,23 @@ struct ProfileText
     //! The ending new lines get: the file's first one, "\n" for a file without any.
     QString lineEnding() const;
 
-    /*! \brief Reads the file at path: UTF-8, or Windows-1252 when the bytes are not valid UTF-8.
+    /*! \brief The file's lines from its bytes: UTF-8, or Windows-1252 when the bytes are not
+     * valid UTF-8. */
+    static ProfileText fromBytes(const QByteArray &bytes);
+    //! The lines in UTF-8, with the byte order mark when the file had one.
+    QByteArray toBytes() const;
+
+    /*! \brief The bytes of the file at path.
      *
-     * A missing file reads as no lines. Nothing at all (no value) when something is there but
+     * A missing file reads as no bytes. Nothing at all (no value) when something is there but
      * cannot be read as a plain file: a directory, a pipe, a file without read permission.
      */
-    static std::optional<ProfileText> load(const QString &path);
+    static std::optional<QByteArray> readFile(const QString &path);
 
-    /*! \brief Replaces the file at path with these lines in UTF-8.
+    /*! \brief Replaces the file at path with bytes.
      *
      * The new contents go to a temporary file in the same directory that then takes the old
      * file's place, so on any failure the old file stays whole. False when that failed.
      */
-    bool save(const QString &path) const;
-
-    static ProfileText fromBytes(const QByteArray &bytes);
-    QByteArray toBytes() const;
+    static bool replaceFile(const QString &path, const QByteArray &bytes);
 };

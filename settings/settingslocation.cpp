@@ -50,7 +50,12 @@ void SettingsLocation::prepareWrite() const
     QSaveFile copy(m_file);
     if (!copy.open(QIODevice::WriteOnly))
         return;
-    copy.write(seed.readAll());
+    // Flushed before the commit, which would otherwise put a cut-off copy in place.
+    const QByteArray contents = seed.readAll();
+    if (copy.write(contents) != contents.size() || !copy.flush()) {
+        copy.cancelWriting();
+        return;
+    }
     copy.commit();
 }
 
@@ -60,6 +65,22 @@ bool isWritableDirectory(const QString &dir)
         return false;
     QTemporaryFile probe(withTrailingSlash(dir) + QStringLiteral("pravix-XXXXXX.tmp"));
     return probe.open();
+}
+
+bool canBeWritten(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !(info.isFile() && info.isWritable()))
+        return false;
+    // The nearest folder that is there decides whether the missing ones can be made.
+    QString dir = info.absolutePath();
+    while (!QFileInfo::exists(dir)) {
+        const QString parent = QFileInfo(dir).absolutePath();
+        if (parent == dir)
+            return false;
+        dir = parent;
+    }
+    return isWritableDirectory(dir);
 }
 
 QString userSettingsDir()

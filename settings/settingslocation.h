@@ -33,5 +33,10 @@ private:
 //! True when a file can be created in \a dir; tried rather than guessed from permission bits.
 bool isWritableDirectory(const QString &dir);
 
+/*! True when the file at \a path could be written now: a plain file that may be written, or no
+ * file yet in a folder that may be written or made. Tried rather than guessed, and nothing is
+ * made on the way. */
+bool canBeWritten(const QString &path);
+
 //! The user's own folder for the settings: the per-user configuration location and "PravixApp".
 QString userSettingsDir();

@@ -73,6 +73,8 @@ private slots:
     void slaveAndCoilValueWithoutChoiceStillSend();
     void rtsAroundEveryRequest_data();
     void rtsAroundEveryRequest();
+    void eachSendWaitsItsOwnTicks_data();
+    void eachSendWaitsItsOwnTicks();
     void sendsDuringTheWaitDoNothing();
     void connectAndConfigLcdDuringTheWaitDoNothing();
     void closeDuringTheWaitClosesAfterIt();
@@ -329,6 +331,36 @@ void TestFrmMainSend::rtsAroundEveryRequest()
         QVERIFY(!events[7].high);
     }
     QVERIFY(!m_device->rts());
+}
+
+void TestFrmMainSend::eachSendWaitsItsOwnTicks_data()
+{
+    QTest::addColumn<QString>("send");
+    QTest::addColumn<int>("ticks");
+    QTest::newRow("05") << "cmdSend05" << 3;
+    QTest::newRow("06") << "cmdSend06" << 3;
+    QTest::newRow("16") << "cmdSend16" << 5;
+}
+
+// A silent display lets each wait run to its end; the ticks counted are the ticks waited. Each
+// button is pressed twice so that the second wait cannot inherit the first one's count.
+void TestFrmMainSend::eachSendWaitsItsOwnTicks()
+{
+    QFETCH(QString, send);
+    QFETCH(int, ticks);
+
+    connectToFake();
+    userTypes(control<QLineEdit>(*m_window, "txtMessage"), QStringLiteral("Hi"));
+    for (int press = 0; press < 2; ++press) {
+        int tickedDuringWait = -1;
+        duringNextWait(*m_window, [&] { tickedDuringWait = modVariables::TickCount; });
+        userClicks(button(*m_window, send));
+        QCOMPARE(tickedDuringWait, 1);
+        QCOMPARE(int(modVariables::TickCount), ticks);
+        QCOMPARE(rxText(*m_window), QStringLiteral("No Response from LCD"));
+    }
+    QCOMPARE(countOf(*m_device, Kind::Write), 2);
+    QCOMPARE(m_messages->texts, QStringList());
 }
 
 // The first exchange's wait sees every press of Send; none of them may start an exchange of

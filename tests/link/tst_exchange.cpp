@@ -2,10 +2,24 @@
 #include "modvariables.h"
 #include "writecommands.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QtTest>
 
 #include <memory>
+
+#include <time.h>
+
+namespace {
+
+qint64 processCpuNanoseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+} // namespace
 
 // The exchange against a real pseudo-terminal whose far end the test scripts. Answers are put on
 // the line before the request goes out: nothing is cleared before a request, so the exchange
@@ -108,6 +122,30 @@ private slots:
         QVERIFY(eventsDuringWait > 0);
         QCOMPARE(modVariables::TickCount, qint16(5));
         QVERIFY(!m_rig->exchange.inProgress());
+    }
+
+    // A wait that spins uses the processor for as much of the wait as the machine gives it: all
+    // of it when idle, a fifth of it on a heavily loaded machine here. A sleeping wait wakes only
+    // for its ticks and uses well under one percent. The line lies at a twenty-fifth.
+    void waitSleepsInsteadOfSpinning()
+    {
+        constexpr int ticks = 25;
+        const int length = writecommands::buildFunction06(0, 1, 0, 3);
+        QElapsedTimer wall;
+        wall.start();
+        const qint64 cpuBefore = processCpuNanoseconds();
+        m_lastOutcome = m_rig->exchange.run(length, ticks);
+        const qint64 cpu = processCpuNanoseconds() - cpuBefore;
+        const qint64 elapsed = wall.nsecsElapsed();
+
+        QCOMPARE(m_lastOutcome, Exchange::Outcome::NoResponse);
+        QCOMPARE(modVariables::TickCount, qint16(ticks));
+        const QByteArray figures = QStringLiteral("%1 ms of processor time over a wait of %2 ms")
+                                       .arg(double(cpu) / 1e6, 0, 'f', 2)
+                                       .arg(double(elapsed) / 1e6, 0, 'f', 1)
+                                       .toLatin1();
+        qInfo("%s", figures.constData());
+        QVERIFY2(cpu * 25 < elapsed, figures.constData());
     }
 
     void vanishedDeviceEndsAtRest()

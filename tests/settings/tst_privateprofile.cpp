@@ -2,7 +2,11 @@
 
 #include <QtTest>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using privateprofile::readValue;
@@ -448,6 +452,85 @@ private slots:
         QVERIFY(!writeValue(iniPath(), "LCD", "row1", "new"));
         QCOMPARE(readRaw(), QByteArray("[LCD]\nSlave=1\n"));
         QCOMPARE(dirEntries(), QStringList{QStringLiteral("pravix.ini")});
+    }
+
+    // A write cut short, here by a file-size limit as a full disk would cut it, fails and leaves
+    // the old file as it was, byte for byte, with no temporary file beside it.
+    void writeCutShortKeepsTheOldFile_data()
+    {
+        QTest::addColumn<int>("limit");
+        QTest::newRow("nothing can be written") << 0;
+        QTest::newRow("less than the old file") << 8;
+        QTest::newRow("half of the new file") << 2048;
+        QTest::newRow("all but the last byte") << 4095;
+    }
+
+    void writeCutShortKeepsTheOldFile()
+    {
+        QFETCH(int, limit);
+        const QByteArray old = "; bench 2\r\n[LCD]\r\nSlave=1\r\nrow1=Hello\r\n";
+        writeRaw(old);
+        // Together with the old lines, exactly 4096 bytes.
+        const QString value(4096 - old.size() - int(sizeof("row2=\r\n")) + 1, QLatin1Char('x'));
+
+        rlimit before{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
+        rlimit limited = before;
+        limited.rlim_cur = rlim_t(limit);
+        // Without the limit's signal ignored, the process would end at the first write past it.
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+        const bool written = writeValue(iniPath(), "LCD", "row2", value);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &before), 0);
+        std::signal(SIGXFSZ, previousHandler);
+
+        QVERIFY(!written);
+        QCOMPARE(readRaw(), old);
+        QCOMPARE(dirEntries(), QStringList{QStringLiteral("pravix.ini")});
+        // Without the limit the same write goes through, to the size the limit was set against.
+        QVERIFY(writeValue(iniPath(), "LCD", "row2", value));
+        QCOMPARE(readRaw().size(), 4096);
+    }
+
+    // In a folder like /tmp (everyone may write, the sticky bit set) a file another user owns
+    // may be written but not replaced: the new file is written in full and then cannot take the
+    // old one's place. The old file stays, byte for byte, and the new one goes.
+    void replacementRefusedKeepsTheOldFile()
+    {
+        if (::geteuid() != 0)
+            QSKIP("only the superuser can give the file an owner other than the writer");
+        constexpr uid_t nobody = 65534;
+        const QString shared = m_dir->filePath(QStringLiteral("shared"));
+        QVERIFY(QDir().mkdir(shared));
+        QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+        const QString path = shared + QStringLiteral("/pravix.ini");
+        const QByteArray old = "[Settings]\nCommPort=2\n; the administrator's\n";
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(old), old.size());
+        }
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0666), 0);
+
+        // The writer is another user, in a process of its own; its exit status is its result.
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            if (::setgid(nobody) != 0 || ::setuid(nobody) != 0)
+                ::_exit(2);
+            ::_exit(writeValue(path, "Settings", "CommPort", "7") ? 1 : 0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), old);
+        QCOMPARE(QDir(shared).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("pravix.ini")});
     }
 
     void unreadableFile()

@@ -30,7 +30,7 @@ const QByteArray userFile = "[Settings]\nCommPort=12\n";
 /*! Runs program with its configuration folder in configHome; its output, or "failed: " and its
  * errors. The superuser can write every folder, so it runs the program as nobody instead. */
 QString runUnprivileged(const QString &program, const QStringList &arguments,
-                        const QString &configHome)
+                        const QString &configHome, QString *errors = nullptr)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -55,6 +55,8 @@ QString runUnprivileged(const QString &program, const QStringList &arguments,
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0)
         return QStringLiteral("failed: ") + QString::fromLocal8Bit(process.readAllStandardError());
+    if (errors)
+        *errors = QString::fromLocal8Bit(process.readAllStandardError());
     return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
 }
 #endif
@@ -269,6 +271,60 @@ private slots:
         QCOMPARE(run({"--settings", named, "read", "Settings", "CommPort"}), QString());
         QCOMPARE(readFile(named), QByteArray("[LCD]\nSlave=9\n"));
         QVERIFY(!readFile(usedFile).contains("Slave"));
+    }
+
+    // Installed, and the user's configuration folder may not be written either: the settings
+    // read as before, every write fails quietly, and one line on standard error per run says
+    // why. A writable place for the file, or a file named outright, gives no such line.
+    void nowhereWritableIsReportedOnce()
+    {
+        const QString probe = m_exeDir + QStringLiteral("/pravix-settings-probe");
+        QVERIFY(QFile::copy(QStringLiteral(PRAVIX_SETTINGS_PROBE), probe));
+        writeFile(besideFile(), adminFile);
+        const QString configHome = m_root->filePath(QStringLiteral("config"));
+        QVERIFY(QDir().mkpath(configHome));
+        const auto readAndEnter = QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                  QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                                  QFileDevice::ReadOther | QFileDevice::ExeOther;
+        QVERIFY(QFile::setPermissions(m_root->path(), readAndEnter | QFileDevice::WriteOwner));
+        QVERIFY(QFile::setPermissions(probe, readAndEnter));
+        QVERIFY(QFile::setPermissions(configHome, readAndEnter));
+        QVERIFY(QFile::setPermissions(m_exeDir, readAndEnter));
+        auto restore = qScopeGuard([&] {
+            QFile::setPermissions(m_exeDir, readAndEnter | QFileDevice::WriteOwner);
+            QFile::setPermissions(configHome, readAndEnter | QFileDevice::WriteOwner);
+        });
+        if (::geteuid() != 0 && ::access(QFile::encodeName(m_exeDir).constData(), W_OK) == 0)
+            QSKIP("this user may write into a read-only folder");
+
+        QString errors;
+        const QStringList twoWritesAndReads{
+            "read",  "Settings", "CommPort", "write", "Settings", "CommPort", "5",
+            "write", "LCD",      "Slave",    "9",     "read",     "Settings", "CommPort"};
+        QCOMPARE(runUnprivileged(probe, twoWritesAndReads, configHome, &errors),
+                 QStringLiteral("3\n3"));
+        const QStringList lines = errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().contains(QStringLiteral("settings cannot be saved")) &&
+                     lines.first().contains(m_exeDir) &&
+                     lines.first().contains(configHome + QStringLiteral("/PravixApp/pravix.ini")),
+                 qPrintable(lines.first()));
+        QCOMPARE(readFile(besideFile()), adminFile);
+        QVERIFY(!QFileInfo::exists(configHome + QStringLiteral("/PravixApp")));
+
+        const QString named = m_root->filePath(QStringLiteral("bench.ini"));
+        QCOMPARE(runUnprivileged(probe, {"--settings", named, "read", "LCD", "Slave"}, configHome,
+                                 &errors),
+                 QString());
+        QCOMPARE(errors, QString());
+        QVERIFY(QFile::setPermissions(configHome, readAndEnter | QFileDevice::WriteOwner |
+                                                      QFileDevice::WriteGroup |
+                                                      QFileDevice::WriteOther));
+        QCOMPARE(runUnprivileged(
+                     probe, {"write", "Settings", "CommPort", "5", "read", "Settings", "CommPort"},
+                     configHome, &errors),
+                 QStringLiteral("5"));
+        QCOMPARE(errors, QString());
     }
 #endif
 };
