@@ -1,6 +1,7 @@
 #include "frmconfiglcd.h"
 #include "portmap.h"
 
+#include "configwindowline.h"
 #include "fakeserialdevice.h"
 #include "messagebox.h"
 #include "modini.h"
@@ -51,15 +52,9 @@ class TestFrmConfigLcd : public QObject
     Q_OBJECT
 
 private:
-    QStringList m_shown;
-    std::unique_ptr<PtyPair> m_pty;
-    std::unique_ptr<TempSettings> m_settings;
+    std::unique_ptr<ConfigWindowLine> m_line;
 
-    // A settings file mapping port 1 to the pseudo-terminal, plus whatever the test adds.
-    void writeSettings(const QByteArray &more = QByteArray())
-    {
-        m_settings->writeRaw("[Ports]\n1=" + m_pty->devicePath().toLocal8Bit() + "\n" + more);
-    }
+    QStringList &shown() { return m_line->messages.texts; }
 
     static QComboBox *combo(const QWidget &window, const QString &name)
     {
@@ -104,10 +99,10 @@ private:
         QTest::mouseClick(window.findChild<QPushButton *>("cmdConfig"), Qt::LeftButton);
     }
 
-    QByteArray readUpload() { return m_pty->readFar(ConfigImage::Size); }
+    QByteArray readUpload() { return m_line->pty.readFar(ConfigImage::Size); }
 
     // Nothing written arrives late: output hands every byte to the system before it returns.
-    QByteArray readStray() { return m_pty->readFar(1, 200); }
+    QByteArray readStray() { return m_line->pty.readFar(1, 200); }
 
     static void verifyDesignState(const QWidget &window, bool sendEnabled)
     {
@@ -126,22 +121,11 @@ private:
 private slots:
     void init()
     {
-        modVariables::resetAll();
-        modVariables::CommPortNo = QStringLiteral("1");
-        m_shown.clear();
-        messagebox::setSink([this](const QString &text) { m_shown << text; });
-        m_pty = std::make_unique<PtyPair>();
-        QVERIFY(m_pty->isValid());
-        m_settings = std::make_unique<TempSettings>();
-        writeSettings();
+        m_line = std::make_unique<ConfigWindowLine>();
+        QVERIFY(m_line->isValid());
     }
 
-    void cleanup()
-    {
-        m_settings.reset();
-        m_pty.reset();
-        messagebox::setSink({});
-    }
+    void cleanup() { m_line.reset(); }
 
     // ---- layout ----
 
@@ -341,7 +325,7 @@ private slots:
         QFETCH(QString, chosen);
         frmConfigLCD window;
         window.showFromMenu();
-        QVERIFY(m_shown.isEmpty());
+        QVERIFY(shown().isEmpty());
         const QComboBox *box = combo(window, QString::fromLatin1(QTest::currentDataTag()));
         QStringList items;
         for (int i = 0; i < box->count(); ++i)
@@ -353,8 +337,8 @@ private slots:
 
     void loadShowsStoredMessages()
     {
-        writeSettings("[LCD]\nrow1=HELLO\nrow2=\" spaced \"\nrow4=ABCDEFGHIJKLMNOPQRST\n"
-                      "row6=caf\xC3\xA9\n");
+        m_line->writeSettings("[LCD]\nrow1=HELLO\nrow2=\" spaced \"\nrow4=ABCDEFGHIJKLMNOPQRST\n"
+                              "row6=caf\xC3\xA9\n");
         frmConfigLCD window;
         window.showFromMenu();
         const QStringList expected = {
@@ -378,15 +362,15 @@ private slots:
     {
         QFETCH(QString, mainSettings);
         QFETCH(int, portNumber);
-        m_settings->writeRaw(QStringLiteral("[Ports]\n%1=%2\n")
-                                 .arg(portNumber)
-                                 .arg(m_pty->devicePath())
-                                 .toLocal8Bit());
+        m_line->settings.writeRaw(QStringLiteral("[Ports]\n%1=%2\n")
+                                      .arg(portNumber)
+                                      .arg(m_line->pty.devicePath())
+                                      .toLocal8Bit());
         modVariables::CommPortNo = QString::number(portNumber);
         modVariables::CommSettings = mainSettings;
         frmConfigLCD window;
         window.showFromMenu();
-        QVERIFY(m_shown.isEmpty());
+        QVERIFY(shown().isEmpty());
         QVERIFY(window.serialPort());
         QVERIFY(window.serialPort()->portOpen());
         QCOMPARE(window.serialPort()->commPort(), portNumber);
@@ -394,7 +378,7 @@ private slots:
 
         // What the line itself was set to: the far end of a pseudo-terminal sees it.
         termios line{};
-        QCOMPARE(tcgetattr(m_pty->masterFd(), &line), 0);
+        QCOMPARE(tcgetattr(m_line->pty.masterFd(), &line), 0);
         QCOMPARE(cfgetospeed(&line), speed_t(B9600));
         QCOMPARE(line.c_cflag & CSIZE, tcflag_t(CS8));
         QVERIFY(!(line.c_cflag & PARENB));
@@ -420,9 +404,9 @@ private slots:
         QFETCH(QByteArray, ports);
         QFETCH(bool, heldElsewhere);
         if (!ports.isEmpty())
-            m_settings->writeRaw(ports + "[LCD]\nrow1=SAVED\n");
+            m_line->settings.writeRaw(ports + "[LCD]\nrow1=SAVED\n");
         else
-            writeSettings("[LCD]\nrow1=SAVED\n");
+            m_line->writeSettings("[LCD]\nrow1=SAVED\n");
         modVariables::CommPortNo = commPortNo;
         MSComm holder(portmap::devicePath);
         if (heldElsewhere) {
@@ -432,7 +416,7 @@ private slots:
 
         frmConfigLCD window;
         window.showFromMenu();
-        QCOMPARE(m_shown, QStringList{portError});
+        QCOMPARE(shown(), QStringList{portError});
         QVERIFY(window.isVisible());
         QVERIFY(window.isLoaded());
         QVERIFY(!window.serialPort()->portOpen());
@@ -440,19 +424,19 @@ private slots:
 
         // Already open: shown again, not loaded again, so no second message.
         window.showFromMenu();
-        QCOMPARE(m_shown.size(), 1);
-        const QByteArray settingsBefore = m_settings->readRaw();
+        QCOMPARE(shown().size(), 1);
+        const QByteArray settingsBefore = m_line->settings.readRaw();
         clickSend(window);
-        QCOMPARE(m_shown.size(), 1);
-        QCOMPARE(m_settings->readRaw(), settingsBefore);
+        QCOMPARE(shown().size(), 1);
+        QCOMPARE(m_line->settings.readRaw(), settingsBefore);
 
         // Closing unloads; once the port can be had, the next showing loads in full.
         window.close();
         holder.setPortOpen(false);
-        writeSettings("[LCD]\nrow1=SAVED\n");
+        m_line->writeSettings("[LCD]\nrow1=SAVED\n");
         modVariables::CommPortNo = QStringLiteral("1");
         window.showFromMenu();
-        QCOMPARE(m_shown.size(), 1);
+        QCOMPARE(shown().size(), 1);
         QVERIFY(window.serialPort()->portOpen());
         QCOMPARE(message(window, 0)->text(), QStringLiteral("SAVED"));
         QCOMPARE(combo(window, "cboSID")->count(), 247);
@@ -476,7 +460,7 @@ private slots:
         QCOMPARE(combo(window, "cboSpage2")->currentText(), QStringLiteral("Message 3"));
         QCOMPARE(message(window, 2)->text(), QStringLiteral("KEEP ME"));
         QCOMPARE(combo(window, "cboSID")->count(), 247);
-        QVERIFY(m_shown.isEmpty());
+        QVERIFY(shown().isEmpty());
     }
 
     void closingReleasesPortAndReloadsNextTime()
@@ -513,7 +497,7 @@ private slots:
         // The reloaded lists count as chosen again: nothing refuses the upload.
         clickSend(window);
         QCOMPARE(readUpload().mid(96, 11), QByteArray::fromHex("24C0010000000000000505"));
-        QVERIFY(m_shown.isEmpty());
+        QVERIFY(shown().isEmpty());
     }
 
     void windowIsCentred()
@@ -578,7 +562,7 @@ private slots:
             QVERIFY2(pick(combo(window, parts.at(0)), parts.at(1)), qPrintable(choice));
         }
         clickSend(window);
-        QVERIFY(m_shown.isEmpty());
+        QVERIFY(shown().isEmpty());
         QCOMPARE(readUpload(), messageBytes(messages) + tail);
         QVERIFY(readStray().isEmpty());
         QVERIFY(window.isVisible());
@@ -586,7 +570,7 @@ private slots:
 
     void uploadSavesSlaveAndUnpaddedMessages()
     {
-        writeSettings("; kept\n[LCD]\nrow5=OLD\n");
+        m_line->writeSettings("; kept\n[LCD]\nrow5=OLD\n");
         frmConfigLCD window;
         window.showFromMenu();
         QCOMPARE(message(window, 4)->text(), QStringLiteral("OLD"));
@@ -600,9 +584,9 @@ private slots:
         QCOMPARE(modINI::ReadIni("LCD", "Slave"), QStringLiteral("123"));
         for (int i = 0; i < ConfigImage::MessageCount; ++i)
             QCOMPARE(modINI::ReadIni("LCD", QStringLiteral("row%1").arg(i + 1)), texts.at(i));
-        const QByteArray file = m_settings->readRaw();
+        const QByteArray file = m_line->settings.readRaw();
         QVERIFY(file.contains("; kept\n"));
-        QVERIFY(file.contains("1=" + m_pty->devicePath().toLocal8Bit()));
+        QVERIFY(file.contains("1=" + m_line->pty.devicePath().toLocal8Bit()));
         QVERIFY(file.indexOf("Slave") < file.indexOf("row1"));
     }
 
@@ -640,7 +624,7 @@ private slots:
         for (int i = 0; i <= 106; ++i)
             sum += static_cast<quint8>(second.at(i));
         QCOMPARE(static_cast<quint8>(second.at(107)), static_cast<quint8>(sum % 256));
-        QVERIFY(m_shown.isEmpty());
+        QVERIFY(shown().isEmpty());
     }
 
     void typedOverBeforeAnyUploadSendsZeroCodes()
@@ -685,17 +669,17 @@ private slots:
         window.showFromMenu();
         typeMessage(message(window, 0), QStringLiteral("NOT SAVED"));
         typeOver(combo(window, list), QStringLiteral("2"));
-        const QByteArray settingsBefore = m_settings->readRaw();
+        const QByteArray settingsBefore = m_line->settings.readRaw();
         clickSend(window);
-        QCOMPARE(m_shown, QStringList{text});
+        QCOMPARE(shown(), QStringList{text});
         QVERIFY(readStray().isEmpty());
-        QCOMPARE(m_settings->readRaw(), settingsBefore);
+        QCOMPARE(m_line->settings.readRaw(), settingsBefore);
 
         // Picking an entry again makes the list count once more.
         QVERIFY(pick(combo(window, list), combo(window, list)->itemText(2)));
         clickSend(window);
         QCOMPARE(readUpload().size(), ConfigImage::Size);
-        QCOMPARE(m_shown.size(), 1);
+        QCOMPARE(shown().size(), 1);
     }
 
     void nonAsciiMessageCharacters_data()
@@ -728,11 +712,11 @@ private slots:
         frmConfigLCD window;
         window.showFromMenu();
         typeMessage(message(window, 0), QStringLiteral("LOST"));
-        m_pty->closeFar();
-        const QByteArray settingsBefore = m_settings->readRaw();
+        m_line->pty.closeFar();
+        const QByteArray settingsBefore = m_line->settings.readRaw();
         clickSend(window);
-        QCOMPARE(m_shown, QStringList{portError});
-        QCOMPARE(m_settings->readRaw(), settingsBefore);
+        QCOMPARE(shown(), QStringList{portError});
+        QCOMPARE(m_line->settings.readRaw(), settingsBefore);
         QVERIFY(window.isVisible());
     }
 
@@ -758,9 +742,9 @@ private slots:
         });
         window.showFromMenu();
         QVERIFY(fake);
-        QVERIFY(m_shown.isEmpty());
+        QVERIFY(shown().isEmpty());
         QCOMPARE(fake->events().first().kind, FakeSerialDevice::Kind::Open);
-        QCOMPARE(fake->events().first().path, m_pty->devicePath());
+        QCOMPARE(fake->events().first().path, m_line->pty.devicePath());
         QCOMPARE(fake->events().first().settings, QStringLiteral("9600,n,8,1"));
 
         modVariables::UseRts = useRts;
@@ -783,10 +767,10 @@ private slots:
             QCOMPARE(kinds.count(Kind::Rts), 0);
         }
         if (writeFails) {
-            QCOMPARE(m_shown, QStringList{portError});
+            QCOMPARE(shown(), QStringList{portError});
             QVERIFY(modINI::ReadIni("LCD", "Slave").isEmpty());
         } else {
-            QVERIFY(m_shown.isEmpty());
+            QVERIFY(shown().isEmpty());
             QCOMPARE(fake->written().size(), ConfigImage::Size);
             QCOMPARE(modINI::ReadIni("LCD", "Slave"), QStringLiteral("1"));
         }
@@ -796,7 +780,7 @@ private slots:
     {
         frmConfigLCD window;
         window.findChild<QPushButton *>("cmdConfig")->click();
-        QVERIFY(m_shown.isEmpty());
+        QVERIFY(shown().isEmpty());
         QVERIFY(readStray().isEmpty());
         QVERIFY(modINI::ReadIni("LCD", "Slave").isEmpty());
     }

@@ -1,5 +1,6 @@
 #include "combolist.h"
 #include "configimage.h"
+#include "configwindowline.h"
 #include "frmconfiglcd.h"
 #include "messagebox.h"
 #include "modini.h"
@@ -137,29 +138,18 @@ class TestRandomConfigImage : public QObject
 {
     Q_OBJECT
 
-    QStringList m_shown;
-    std::unique_ptr<PtyPair> m_pty;
-    std::unique_ptr<TempSettings> m_settings;
+    std::unique_ptr<ConfigWindowLine> m_line;
+
+    QStringList &shown() { return m_line->messages.texts; }
 
 private slots:
     void init()
     {
-        modVariables::resetAll();
-        modVariables::CommPortNo = QStringLiteral("1");
-        m_shown.clear();
-        messagebox::setSink([this](const QString &text) { m_shown << text; });
-        m_pty = std::make_unique<PtyPair>();
-        QVERIFY(m_pty->isValid());
-        m_settings = std::make_unique<TempSettings>();
-        m_settings->writeRaw("[Ports]\n1=" + m_pty->devicePath().toLocal8Bit() + "\n");
+        m_line = std::make_unique<ConfigWindowLine>();
+        QVERIFY(m_line->isValid());
     }
 
-    void cleanup()
-    {
-        m_settings.reset();
-        m_pty.reset();
-        messagebox::setSink({});
-    }
+    void cleanup() { m_line.reset(); }
 
     void imageAfterImage()
     {
@@ -242,23 +232,23 @@ private slots:
             }
             context += QStringLiteral(" messages \"%1\"").arg(texts.join(QStringLiteral("\", \"")));
             modVariables::UseRts = random.bounded(10) == 0;
-            const QByteArray settingsBefore = m_settings->readRaw();
-            m_shown.clear();
+            const QByteArray settingsBefore = m_line->settings.readRaw();
+            shown().clear();
 
             QTest::mouseClick(send, Qt::LeftButton);
 
             if (!complete) {
                 ++refused;
-                QVERIFY2(m_shown.size() == 1, qPrintable(context));
-                QVERIFY2(m_pty->readFar(1, 0).isEmpty(), qPrintable(context));
-                QVERIFY2(m_settings->readRaw() == settingsBefore, qPrintable(context));
+                QVERIFY2(shown().size() == 1, qPrintable(context));
+                QVERIFY2(m_line->pty.readFar(1, 0).isEmpty(), qPrintable(context));
+                QVERIFY2(m_line->settings.readRaw() == settingsBefore, qPrintable(context));
                 continue;
             }
             ++sent;
-            QVERIFY2(m_shown.isEmpty(), qPrintable(context + QLatin1Char(' ') + m_shown.join('|')));
+            QVERIFY2(shown().isEmpty(), qPrintable(context + QLatin1Char(' ') + shown().join('|')));
             // Every byte has reached the line when the click returns; nothing follows.
-            const QByteArray image = m_pty->readFar(ConfigImage::Size);
-            QVERIFY2(m_pty->readFar(1, 0).isEmpty(), qPrintable(context));
+            const QByteArray image = m_line->pty.readFar(ConfigImage::Size);
+            QVERIFY2(m_line->pty.readFar(1, 0).isEmpty(), qPrintable(context));
             const QString wrong = wrongImage(image);
             QVERIFY2(wrong.isEmpty(), qPrintable(context + QStringLiteral(": ") + wrong));
 

@@ -1,7 +1,5 @@
 #include "mainwindowharness.h"
 
-#include "messagebox.h"
-
 #include <QAbstractButton>
 #include <QAction>
 #include <QElapsedTimer>
@@ -12,16 +10,6 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
-
-MessageCatcher::MessageCatcher()
-{
-    messagebox::setSink([this](const QString &text) { texts.append(text); });
-}
-
-MessageCatcher::~MessageCatcher()
-{
-    messagebox::setSink({});
-}
 
 bool ConnectionLook::operator==(const ConnectionLook &other) const
 {

@@ -2,6 +2,7 @@
 
 #include "fakeserialdevice.h"
 #include "frmmain.h"
+#include "messagecatcher.h"
 
 #include <QByteArray>
 #include <QComboBox>
@@ -13,18 +14,6 @@
 
 class QAbstractButton;
 class QLineEdit;
-
-/*! \brief Collects message box texts instead of showing modal boxes, while it lives. */
-class MessageCatcher
-{
-public:
-    MessageCatcher();
-    ~MessageCatcher();
-    MessageCatcher(const MessageCatcher &) = delete;
-    MessageCatcher &operator=(const MessageCatcher &) = delete;
-
-    QStringList texts;
-};
 
 //! What the connection state looks like from outside.
 struct ConnectionLook
