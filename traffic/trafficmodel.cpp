@@ -22,6 +22,7 @@ void TrafficModel::append(const TrafficRecord &record)
     m_records.push_back(record);
     endInsertRows();
     m_statistics.add(record);
+    m_diagnosis.add(record);
     emit statisticsChanged();
 }
 
@@ -30,6 +31,7 @@ void TrafficModel::clear()
     beginResetModel();
     m_records.clear();
     m_statistics.clear();
+    m_diagnosis.clear();
     endResetModel();
     emit statisticsChanged();
 }
