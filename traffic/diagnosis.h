@@ -30,6 +30,9 @@ public:
     //! no longer a fault worth naming.
     explicit LineDiagnosis(bool localEcho = false) : m_localEcho(localEcho) {}
 
+    //! For a line taken up again with echo removal switched; the counts stay.
+    void setLocalEcho(bool on) { m_localEcho = on; }
+
     void add(const TrafficRecord &record);
     void clear();
 

@@ -33,6 +33,8 @@ public:
     const TrafficRecord &record(int row) const { return m_records[size_t(row)]; }
     const TrafficStatistics &statistics() const { return m_statistics; }
     const LineDiagnosis &diagnosis() const { return m_diagnosis; }
+    //! Whether the exchange takes an adapter's echo off the answer, so no echo is named.
+    void setLocalEcho(bool on);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -50,6 +52,6 @@ private:
     int m_capacity;
     std::deque<TrafficRecord> m_records;
     TrafficStatistics m_statistics;
-    //! The windows' exchange keeps an adapter's echo as it comes, so an echo is worth naming.
     LineDiagnosis m_diagnosis;
+    bool m_localEcho = false;
 };
