@@ -14,6 +14,7 @@
 #include "portmap.h"
 #include "serialsettings.h"
 #include "storedline.h"
+#include "trafficmodel.h"
 #include "trafficrecorder.h"
 #include "trafficwindow.h"
 #include "writecommands.h"
@@ -269,7 +270,9 @@ void frmMain::connectPressed()
     try {
         if (caption == connectCaption) {
             // Read where the line is taken up, so an edited file counts from the next Connect.
-            m_exchange.setLocalEcho(storedline::localEcho());
+            const bool localEcho = storedline::localEcho();
+            m_exchange.setLocalEcho(localEcho);
+            m_recorder->model()->setLocalEcho(localEcho);
             MSComm1.setPortOpen(true);
             showConnected(true);
         } else if (caption == disconnectCaption) {

@@ -354,6 +354,7 @@ QString helpText()
         "  --slave N              slave address 1-247, or 0 to broadcast (no answer awaited)\n"
         "  --timeout MS           longest wait for the answer (60 for 05 and 06, 100 for 16)\n"
         "  --repeat N             run the exchange N times and end with a summary line\n"
+        "                         and a diagnosis line for whatever looks wrong with the line\n"
         "  --interval MS          pause between repeated exchanges (default 0)\n"
         "  --json                 one JSON object per exchange instead of text\n"
         "  --echo                 the adapter echoes what it sends: drop that copy\n"

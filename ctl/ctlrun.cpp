@@ -217,7 +217,7 @@ public:
             failed.outcome = TrafficOutcome::PortError;
             reportPortError(error.message());
             record(failed);
-            return finish();
+            return finish(line.echo);
         }
 
         LineExchange exchange(port, device, line.settings);
@@ -249,7 +249,7 @@ public:
                      .arg(count));
         if (profile && m_arguments.save && runreport::exitStatus(m_records) == 0)
             saveUpload(*profile);
-        return finish();
+        return finish(line.echo);
     }
 
 private:
@@ -283,10 +283,11 @@ private:
         m_console.out.flush();
     }
 
-    int finish()
+    int finish(bool localEcho)
     {
         if (m_arguments.repeat) {
-            for (const QString &line : runreport::closingLines(m_records, m_arguments.json))
+            for (const QString &line :
+                 runreport::closingLines(m_records, m_arguments.json, localEcho))
                 m_console.out << line << '\n';
             m_console.out.flush();
         }

@@ -1,7 +1,9 @@
 #include "runreport.h"
 
+#include "diagnosis.h"
 #include "hextext.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
 
@@ -224,11 +226,24 @@ QJsonObject summaryJson(const RunRecords &records)
     };
 }
 
-QStringList closingLines(const RunRecords &records, bool json)
+QStringList closingLines(const RunRecords &records, bool json, bool localEcho)
 {
-    if (json)
-        return {jsonLine({{QStringLiteral("summary"), summaryJson(records)}})};
-    return {summaryLine(records)};
+    const QList<LineFinding> findings = diagnose(records, localEcho);
+    if (json) {
+        QJsonArray codes;
+        for (const LineFinding &finding : findings)
+            codes.append(finding.code);
+        // Written by hand around the two values so the summary comes first, as a person reads
+        // it: a QJsonObject would sort its keys.
+        const QString summary = jsonLine(summaryJson(records));
+        const QString diagnosis =
+            QString::fromUtf8(QJsonDocument(codes).toJson(QJsonDocument::Compact));
+        return {QStringLiteral("{\"summary\":%1,\"diagnosis\":%2}").arg(summary, diagnosis)};
+    }
+    QStringList lines = {summaryLine(records)};
+    for (const LineFinding &finding : findings)
+        lines.append(QStringLiteral("diagnosis: ") + finding.line());
+    return lines;
 }
 
 QString jsonLine(const QJsonObject &object)

@@ -37,9 +37,10 @@ QString summaryLine(const RunRecords &records);
 //! The same counts and first-byte times as an object.
 QJsonObject summaryJson(const RunRecords &records);
 
-/*! The lines that close a run of repeated exchanges: the summary line, or in JSON one object
- * {"summary": {...}}. Whatever else judges the whole run is added here. */
-QStringList closingLines(const RunRecords &records, bool json);
+/*! The lines that close a run of repeated exchanges: the summary line and one "diagnosis: "
+ * line per finding about the line, or in JSON one object {"summary": {...}, "diagnosis": [codes]}.
+ * \a localEcho: the echo of each request was removed before judging. */
+QStringList closingLines(const RunRecords &records, bool json, bool localEcho);
 
 //! One JSON object as one line.
 QString jsonLine(const QJsonObject &object);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diagnosis.h"
 #include "trafficrecord.h"
 #include "trafficstatistics.h"
 
@@ -8,7 +9,7 @@
 #include <deque>
 
 /*! \brief The traffic history as a table, newest last: the newest records up to a cap, and the
- * statistics of everything added since the last clear.
+ * statistics and the diagnosis of everything added since the last clear.
  *
  * When the cap is reached the oldest row goes as each new one comes; the statistics keep
  * counting.
@@ -31,6 +32,9 @@ public:
     int capacity() const { return m_capacity; }
     const TrafficRecord &record(int row) const { return m_records[size_t(row)]; }
     const TrafficStatistics &statistics() const { return m_statistics; }
+    const LineDiagnosis &diagnosis() const { return m_diagnosis; }
+    //! Whether the exchange takes an adapter's echo off the answer, so no echo is named.
+    void setLocalEcho(bool on);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -39,7 +43,7 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 signals:
-    //! The statistics changed: a record was added or the history cleared.
+    //! The statistics and the diagnosis changed: a record was added or the history cleared.
     void statisticsChanged();
 
 private:
@@ -48,4 +52,6 @@ private:
     int m_capacity;
     std::deque<TrafficRecord> m_records;
     TrafficStatistics m_statistics;
+    LineDiagnosis m_diagnosis;
+    bool m_localEcho = false;
 };

@@ -18,7 +18,7 @@
 
 TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
     : QWidget(parent), m_model(model), m_table(new QTableView(this)), m_summary(new QVBoxLayout),
-      m_statistics(new QLabel(this)),
+      m_statistics(new QLabel(this)), m_diagnosis(new QLabel(this)),
       m_saveAs(new QPushButton(QStringLiteral("Save as CSV…"), this)),
       m_clear(new QPushButton(QStringLiteral("Clear"), this))
 {
@@ -28,12 +28,15 @@ TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
     setObjectName(QStringLiteral("TrafficWindow"));
     m_table->setObjectName(QStringLiteral("tblTraffic"));
     m_statistics->setObjectName(QStringLiteral("lblStatistics"));
+    m_diagnosis->setObjectName(QStringLiteral("lblDiagnosis"));
     m_saveAs->setObjectName(QStringLiteral("cmdSaveAs"));
     m_clear->setObjectName(QStringLiteral("cmdClear"));
 
     setUpTable();
     m_statistics->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_summary->addWidget(m_statistics);
+    m_diagnosis->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_summary->addWidget(m_diagnosis);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -48,6 +51,7 @@ TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
     connect(m_saveAs, &QPushButton::clicked, this, &TrafficWindow::saveAsPressed);
     connect(m_clear, &QPushButton::clicked, this, &TrafficWindow::clearPressed);
     connect(&m_model, &TrafficModel::statisticsChanged, this, &TrafficWindow::showStatistics);
+    connect(&m_model, &TrafficModel::statisticsChanged, this, &TrafficWindow::showDiagnosis);
     // Following is a matter of where the user left the scroll bar: at the bottom, the table
     // stays there as new rows (and with them a horizontal scroll bar) change its range.
     QScrollBar *bar = m_table->verticalScrollBar();
@@ -58,6 +62,7 @@ TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
             bar->setValue(maximum);
     });
     showStatistics();
+    showDiagnosis();
     resize(1100, 420);
 }
 
@@ -127,4 +132,14 @@ void TrafficWindow::clearPressed()
 void TrafficWindow::showStatistics()
 {
     m_statistics->setText(m_model.statistics().summary());
+}
+
+// One line per finding, each with what to try, so that several causes stay readable.
+void TrafficWindow::showDiagnosis()
+{
+    QStringList lines;
+    for (const LineFinding &finding : m_model.diagnosis().findings())
+        lines.append(QStringLiteral("Diagnosis: ") + finding.line());
+    m_diagnosis->setText(lines.isEmpty() ? QStringLiteral("Diagnosis: none")
+                                         : lines.join(QLatin1Char('\n')));
 }

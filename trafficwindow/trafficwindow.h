@@ -9,7 +9,7 @@ class QVBoxLayout;
 class TrafficModel;
 
 /*! \brief "Traffic": every recorded exchange and upload in a table, newest last, with the
- * statistics since the last Clear, "Save as CSV…" and "Clear".
+ * statistics and the diagnosis of the line since the last Clear, "Save as CSV…" and "Clear".
  *
  * A modeless top-level window, made once and kept. While the table is scrolled to the bottom
  * it follows new rows; scrolled up, it stays where the user put it.
@@ -32,12 +32,14 @@ private:
     void saveAsPressed();
     void clearPressed();
     void showStatistics();
+    void showDiagnosis();
 
     TrafficModel &m_model;
     QTableView *m_table;
     //! The lines under the table that sum the history up; the statistics come first.
     QVBoxLayout *m_summary;
     QLabel *m_statistics;
+    QLabel *m_diagnosis;
     QPushButton *m_saveAs;
     QPushButton *m_clear;
     //! Whether the table keeps to the newest row: the scroll bar was last left at the bottom.

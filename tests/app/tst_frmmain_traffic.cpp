@@ -169,6 +169,7 @@ void TestFrmMainTraffic::windowFollowsExchangesAndClears()
     QVERIFY(traffic && traffic->isVisible());
     auto *table = traffic->findChild<QTableView *>();
     auto *statistics = traffic->findChild<QLabel *>(QStringLiteral("lblStatistics"));
+    auto *diagnosis = traffic->findChild<QLabel *>(QStringLiteral("lblDiagnosis"));
     userClicks(control<QPushButton>(*m_window, "cmdConnect"));
 
     // Enough rows to scroll: the table stays on the newest while it is at the bottom.
@@ -183,11 +184,19 @@ void TestFrmMainTraffic::windowFollowsExchangesAndClears()
     QVERIFY2(statistics->text().startsWith(
                  QStringLiteral("Exchanges 40, answered 20, no response 20, incomplete 0,")),
              qPrintable(statistics->text()));
+    QCOMPARE(diagnosis->text(), QStringLiteral("Diagnosis: none"));
+
     // Scrolled up, the table stays where the user put it.
     QScrollBar *rows = table->verticalScrollBar();
     rows->setValue(0);
     send06();
     QCOMPARE(rows->value(), 0);
+
+    // Slave 2 answers slave 1's request: the line under the statistics says so at once.
+    made.device->answerNextWrite(QByteArray::fromHex("020600000003C9F8"));
+    send06();
+    QVERIFY2(diagnosis->text().startsWith(QStringLiteral("Diagnosis: wrong-slave: another device")),
+             qPrintable(diagnosis->text()));
 
     // The same entry again brings the one window to the front.
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(entry).center());
@@ -196,6 +205,7 @@ void TestFrmMainTraffic::windowFollowsExchangesAndClears()
     userClicks(traffic->findChild<QPushButton *>(QStringLiteral("cmdClear")));
     QCOMPARE(table->model()->rowCount(), 0);
     QVERIFY(statistics->text().startsWith(QStringLiteral("Exchanges 0,")));
+    QCOMPARE(diagnosis->text(), QStringLiteral("Diagnosis: none"));
 
     QVERIFY(m_window->close());
     QVERIFY(!traffic->isVisible());

@@ -80,6 +80,8 @@ private slots:
     void repeatSummaryAndStatus();
     void stoppedSeriesEndsWithSummary();
     void jsonLinesAndLog();
+    void diagnosisAgainstTheSimulator_data();
+    void diagnosisAgainstTheSimulator();
     void configureImages_data();
     void configureImages();
     void defaultProfileGivesDefaultImage();
@@ -379,6 +381,67 @@ void tst_pravixctl::jsonLinesAndLog()
                              ",\"9600,n,8,1\",01 05 00 01 FF 00 DD FA,01 05 00 01 FF 00 DD FA,"
                              "answer,"),
              qPrintable(csv[4]));
+}
+
+void tst_pravixctl::diagnosisAgainstTheSimulator_data()
+{
+    QTest::addColumn<QStringList>("simOptions");
+    QTest::addColumn<QStringList>("ctlArguments");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList send16{"send16", "0", "HELLO BENCH"};
+    const QStringList send06{"send06", "1", "3"};
+    // Behind an echo the display still answers: the pause lets that answer come and be
+    // discarded before the next request, on a loaded machine too.
+    const QStringList paced{"--interval", "100", "--repeat", "10"};
+    QTest::newRow("healthy") << QStringList() << paced + send16 << QStringList();
+    QTest::newRow("echo") << QStringList{"--echo"} << paced + send16 << QStringList{"echo"};
+    QTest::newRow("echo removed") << QStringList{"--echo"} << QStringList{"--echo"} + paced + send16
+                                  << QStringList();
+    QTest::newRow("noise") << QStringList{"--noise", "0.2", "--seed", "7"}
+                           << QStringList{"--repeat", "20"} + send06 << QStringList{"crc-errors"};
+    QTest::newRow("silent") << QStringList{"--silent"} << QStringList{"--repeat", "5"} + send06
+                            << QStringList{"no-answer"};
+    // The answer begins about 890 ms after the request and is whole by 900 ms of the 1000: a
+    // hundred milliseconds of slack on either side of the mark and the time-out.
+    QTest::newRow("late") << QStringList{"--delay", "880"}
+                          << QStringList{"--timeout", "1000", "--repeat", "3"} + send06
+                          << QStringList{"late-answers"};
+}
+
+// The last line of a repeated run names what the simulated display's misbehaviour shows; the
+// text form gives the same codes, one line each after the summary.
+void tst_pravixctl::diagnosisAgainstTheSimulator()
+{
+    QFETCH(QStringList, simOptions);
+    QFETCH(QStringList, ctlArguments);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    const QString link = dir.filePath("lcd");
+    QProcess sim;
+    sim.start(QStringLiteral(SIM_EXECUTABLE),
+              QStringList{"--no-window", "--link", link} + simOptions);
+    QVERIFY(sim.waitForStarted());
+    QTRY_VERIFY(QFile::exists(link));
+    const QStringList arguments =
+        QStringList{"--settings", m_settings->path(), "--device", link} + ctlArguments;
+
+    const Run json = pravixctl(QStringList{"--json"} + arguments);
+    const QJsonObject last =
+        QJsonDocument::fromJson(json.out.split('\n', Qt::SkipEmptyParts).last().toUtf8()).object();
+    QVERIFY2(last.contains("summary"), qPrintable(json.out));
+    QCOMPARE(last.value("diagnosis").toVariant().toStringList(), expected);
+
+    const Run text = pravixctl(arguments);
+    const QStringList lines = text.out.split('\n', Qt::SkipEmptyParts);
+    QVERIFY(lines.size() > expected.size());
+    QVERIFY2(lines.at(lines.size() - expected.size() - 1).contains(" sent, "),
+             qPrintable(text.out));
+    for (int i = 0; i < expected.size(); ++i)
+        QVERIFY2(lines.at(lines.size() - expected.size() + i)
+                     .startsWith("diagnosis: " + expected.at(i) + ": "),
+                 qPrintable(text.out));
+    sim.terminate();
+    QVERIFY(sim.waitForFinished());
 }
 
 void tst_pravixctl::configureImages_data()

@@ -1,0 +1,191 @@
+#include "diagnosis.h"
+
+#include "crc16.h"
+
+#include <QStringList>
+
+#include <optional>
+
+namespace {
+
+// Every threshold the diagnosis judges by. Shares are whole percentages so that an edge such as
+// 1 in 20 compares exactly.
+constexpr int kNoAnswerMinExchanges = 5;
+constexpr int kEchoSharePercent = 50;
+constexpr int kCrcErrorMinExchanges = 20;
+constexpr int kCrcErrorSharePercent = 5;
+constexpr int kLateWaitPercent = 80;
+constexpr int kSplitSharePercent = 25;
+constexpr double kSplitWireTimes = 2.0;
+
+constexpr quint8 kWriteMultipleRegisters = 0x10;
+constexpr quint8 kExceptionFlag = 0x80;
+constexpr quint8 kBroadcastAddress = 0;
+// A function 16 answer repeats the request's slave address, function code, start address and
+// register count; only bytes beyond those can tell an echo from an answer.
+constexpr int kFunction16AnswerHead = 6;
+// The shortest frame that carries a slave address, a function code and a CRC: an exception answer.
+constexpr int kShortestAnswer = 5;
+constexpr int kWholeAnswer = 8;
+
+const QString kNoAnswerText = QStringLiteral(
+    "check the wiring, the baud rate and format, and the slave address; a display set up at "
+    "another speed stays silent");
+const QString kEchoText = QStringLiteral(
+    "the adapter returns what it sends: set LocalEcho=1 in pravix.ini, or pass --echo");
+const QString kCrcErrorsText =
+    QStringLiteral("noise on the line: check termination resistors, the ground and the cable");
+const QString kLateAnswersText =
+    QStringLiteral("the display answers close to the end of the wait; some answers will be missed");
+const QString kSplitAnswersText =
+    QStringLiteral("the adapter delivers in bursts; lower its latency timer, for example "
+                   "/sys/bus/usb-serial/devices/ttyUSB0/latency_timer");
+const QString kWrongSlaveText =
+    QStringLiteral("another device answered: check the slave address and that IDs are unique");
+
+//! True when \a part is at least \a percent percent of \a whole (and there is a whole).
+bool atLeastShare(int part, int whole, int percent)
+{
+    return whole > 0 && qint64(part) * 100 >= qint64(whole) * percent;
+}
+
+//! Milliseconds one character takes on a line set up as "9600,n,8,1" (baud, parity, data bits,
+//! stop bits); empty when the string is not of that form.
+std::optional<double> characterMs(const QString &settings)
+{
+    const QStringList parts = settings.split(QLatin1Char(','));
+    if (parts.size() != 4)
+        return std::nullopt;
+    bool baudOk = false;
+    bool dataOk = false;
+    bool stopOk = false;
+    const int baud = parts.at(0).toInt(&baudOk);
+    const QString parity = parts.at(1).toLower();
+    const int dataBits = parts.at(2).toInt(&dataOk);
+    const int stopBits = parts.at(3).toInt(&stopOk);
+    if (!baudOk || baud <= 0 || !dataOk || dataBits < 5 || dataBits > 8 || !stopOk ||
+        stopBits < 1 || stopBits > 2)
+        return std::nullopt;
+    int parityBits = 0;
+    if (parity == QLatin1String("e") || parity == QLatin1String("o"))
+        parityBits = 1;
+    else if (parity != QLatin1String("n"))
+        return std::nullopt;
+    return (1 + dataBits + parityBits + stopBits) * 1000.0 / baud;
+}
+
+bool isExchange(const TrafficRecord &record)
+{
+    return record.outcome != TrafficOutcome::Written && record.outcome != TrafficOutcome::PortError;
+}
+
+bool isAnswered(const TrafficRecord &record)
+{
+    return record.outcome == TrafficOutcome::Answer || record.outcome == TrafficOutcome::Exception;
+}
+
+bool isFunction16(const TrafficRecord &record)
+{
+    return record.sent.size() > 1 && quint8(record.sent.at(1)) == kWriteMultipleRegisters;
+}
+
+//! The received bytes start with the whole request, or are its first bytes: what an echoing
+//! adapter hands back. Only meaningful for function 16, whose answer is shorter than its request.
+bool looksLikeEcho(const TrafficRecord &record)
+{
+    const QByteArray &received = record.received;
+    if (received.size() <= kFunction16AnswerHead || record.sent.size() <= kFunction16AnswerHead)
+        return false;
+    return received.startsWith(record.sent) || record.sent.startsWith(received);
+}
+
+//! A frame with a good CRC whose slave address or function code is not the request's; an
+//! exception answer from the addressed slave is its own.
+bool fromAnotherDevice(const TrafficRecord &record)
+{
+    const QByteArray &sent = record.sent;
+    const QByteArray frame = record.received.left(kWholeAnswer);
+    if (sent.size() < 2 || quint8(sent.at(0)) == kBroadcastAddress ||
+        frame.size() < kShortestAnswer || !modbuscrc::hasValidCrc(frame))
+        return false;
+    const quint8 function = quint8(sent.at(1));
+    const quint8 answeredFunction = quint8(frame.at(1));
+    return frame.at(0) != sent.at(0) ||
+           (answeredFunction != function && answeredFunction != (function | kExceptionFlag));
+}
+
+} // namespace
+
+void LineDiagnosis::add(const TrafficRecord &record)
+{
+    if (!isExchange(record))
+        return;
+    ++m_exchanges;
+
+    // What was judged, not whether anything arrived: an echo taken off the answer came from the
+    // adapter, not from the display.
+    const bool gotBytes = !record.received.isEmpty();
+    if (gotBytes)
+        ++m_withBytes;
+
+    const bool echo = isFunction16(record) && looksLikeEcho(record);
+    if (gotBytes && isFunction16(record)) {
+        ++m_function16WithBytes;
+        if (echo)
+            ++m_function16Echoes;
+    }
+    if (record.outcome == TrafficOutcome::CrcError && !echo)
+        ++m_crcErrorsNotEcho;
+
+    if (fromAnotherDevice(record))
+        ++m_wrongSlaves;
+
+    if (!isAnswered(record) || !record.firstByteMs)
+        return;
+    if (record.waitMs > 0) {
+        ++m_timedAnswers;
+        if (*record.firstByteMs * 100 > record.waitMs * kLateWaitPercent)
+            ++m_lateAnswers;
+    }
+    const std::optional<double> character = characterMs(record.settings);
+    if (record.lastByteMs && character && !record.received.isEmpty()) {
+        ++m_pacedAnswers;
+        const double wireMs = record.received.size() * *character;
+        if (*record.lastByteMs - *record.firstByteMs > kSplitWireTimes * wireMs)
+            ++m_splitAnswers;
+    }
+}
+
+void LineDiagnosis::clear()
+{
+    *this = LineDiagnosis(m_localEcho);
+}
+
+QList<LineFinding> LineDiagnosis::findings() const
+{
+    QList<LineFinding> found;
+    if (m_exchanges >= kNoAnswerMinExchanges && m_withBytes == 0)
+        found.append({QStringLiteral("no-answer"), kNoAnswerText});
+    if (!m_localEcho && atLeastShare(m_function16Echoes, m_function16WithBytes, kEchoSharePercent))
+        found.append({QStringLiteral("echo"), kEchoText});
+    if (m_exchanges >= kCrcErrorMinExchanges &&
+        atLeastShare(m_crcErrorsNotEcho, m_exchanges, kCrcErrorSharePercent))
+        found.append({QStringLiteral("crc-errors"), kCrcErrorsText});
+    // The median first-byte time lies beyond the mark exactly when more than half of the answers
+    // do (the lower middle value standing for the median of an even count), so counts suffice.
+    if (m_lateAnswers * 2 > m_timedAnswers)
+        found.append({QStringLiteral("late-answers"), kLateAnswersText});
+    if (atLeastShare(m_splitAnswers, m_pacedAnswers, kSplitSharePercent))
+        found.append({QStringLiteral("split-answers"), kSplitAnswersText});
+    if (m_wrongSlaves > 0)
+        found.append({QStringLiteral("wrong-slave"), kWrongSlaveText});
+    return found;
+}
+
+QList<LineFinding> diagnose(const QList<TrafficRecord> &records, bool localEcho)
+{
+    LineDiagnosis diagnosis(localEcho);
+    for (const TrafficRecord &record : records)
+        diagnosis.add(record);
+    return diagnosis.findings();
+}
