@@ -34,7 +34,9 @@ Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
     m_sinceWrite.invalidate();
     // Arrivals are watched until the judged bytes are read: bytes Qt takes in while counting
     // them did arrive during the wait, and are part of what is judged.
-    m_port.setArrivalHandler([this] { noteArrival(); });
+    m_arrivals.clear();
+    m_echoTaken = 0;
+    m_port.setArrivalHandler([this](int waiting) { noteArrival(waiting); });
     Outcome outcome = Outcome::Shown;
     try {
         SendFrame(requestLength);
@@ -68,6 +70,7 @@ Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
         if (!m_trace.written.isValid())
             m_trace.written = QDateTime::currentDateTime();
     }
+    timeAnswer();
     m_port.setArrivalHandler({});
     m_inProgress = false;
     return outcome;
@@ -114,16 +117,29 @@ void Exchange::waitTicks(int ticks)
 void Exchange::removeEcho()
 {
     const QByteArray &request = m_trace.sent;
-    if (m_port.inBufferCount() >= request.size() && m_port.peek().startsWith(request))
-        m_port.input(int(request.size()));
+    if (m_port.inBufferCount() < request.size() || !m_port.peek().startsWith(request))
+        return;
+    m_port.input(int(request.size()));
+    m_echoTaken = int(request.size());
 }
 
-void Exchange::noteArrival()
+// Counted as if the echo were still waiting, so that every arrival compares with the same mark.
+void Exchange::noteArrival(int waiting)
 {
-    const double ms = millisecondsSinceWrite();
-    if (!m_trace.firstByteMs)
-        m_trace.firstByteMs = ms;
-    m_trace.lastByteMs = ms;
+    m_arrivals.push_back({millisecondsSinceWrite(), waiting + m_echoTaken});
+}
+
+// The answer's first byte is the first arrival beyond a removed echo: the echo comes back at
+// once and says nothing about when the display answered.
+void Exchange::timeAnswer()
+{
+    for (const Arrival &arrival : m_arrivals) {
+        if (arrival.waiting <= m_echoTaken)
+            continue;
+        if (!m_trace.firstByteMs)
+            m_trace.firstByteMs = arrival.ms;
+        m_trace.lastByteMs = arrival.ms;
+    }
 }
 
 // Bytes that arrive while the write is still under way (an adapter's echo) count from zero.

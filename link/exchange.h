@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class MSComm;
 class QTimer;
@@ -68,7 +69,8 @@ private:
     void waitTicks(int ticks);
     void lowerRtsQuietly();
     void removeEcho();
-    void noteArrival();
+    void noteArrival(int waiting);
+    void timeAnswer();
     double millisecondsSinceWrite() const;
 
     MSComm &m_port;
@@ -80,4 +82,13 @@ private:
     Trace m_trace;
     //! Started when the request's write returns.
     QElapsedTimer m_sinceWrite;
+    //! When bytes arrived during the run, and how many were waiting then.
+    struct Arrival
+    {
+        double ms;
+        int waiting;
+    };
+    std::vector<Arrival> m_arrivals;
+    //! How many bytes of a removed echo the port held; 0 when none was removed.
+    int m_echoTaken = 0;
 };

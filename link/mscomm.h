@@ -64,7 +64,7 @@ public:
 
     //! Called each time bytes arrive at the port; an empty function ends the calls. The handler
     //! must not use the port.
-    void setArrivalHandler(std::function<void()> handler)
+    void setArrivalHandler(std::function<void(int waiting)> handler)
     {
         m_device->setArrivalHandler(std::move(handler));
     }

@@ -38,7 +38,8 @@ QtSerialDevice::QtSerialDevice()
                      });
     // Qt reads arriving bytes into the port's buffer as soon as the event loop sees them, and
     // whenever a call pulls them in; either way this is the moment they became known.
-    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] { bytesArrived(); });
+    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port,
+                     [this] { bytesArrived(int(m_port.bytesAvailable())); });
 }
 
 QtSerialDevice::~QtSerialDevice()

@@ -37,17 +37,21 @@ public:
     //! The bytes bytesWaiting() last counted, left waiting; empty when closed. Never fails.
     virtual QByteArray peek() = 0;
 
-    /*! Called each time bytes arrive, from the event loop or from inside any call on the
-     * device; an empty function ends the calls. The handler must not call the device. */
-    void setArrivalHandler(std::function<void()> handler) { m_arrival = std::move(handler); }
+    /*! Called each time bytes arrive, with the number now waiting, from the event loop or from
+     * inside any call on the device; an empty function ends the calls. The handler must not
+     * call the device. */
+    void setArrivalHandler(std::function<void(int waiting)> handler)
+    {
+        m_arrival = std::move(handler);
+    }
 
 protected:
-    void bytesArrived() const
+    void bytesArrived(int waiting) const
     {
         if (m_arrival)
-            m_arrival();
+            m_arrival(waiting);
     }
 
 private:
-    std::function<void()> m_arrival;
+    std::function<void(int)> m_arrival;
 };

@@ -22,22 +22,12 @@ void TrafficModel::append(const TrafficRecord &record)
     m_records.push_back(record);
     endInsertRows();
     m_statistics.add(record);
-    if (m_localEcho) {
-        // With the echo taken off, the exchange still times the echo's arrival as the first
-        // byte: those timings say nothing about the display, so none are judged.
-        TrafficRecord untimed = record;
-        untimed.firstByteMs.reset();
-        untimed.lastByteMs.reset();
-        m_diagnosis.add(untimed);
-    } else {
-        m_diagnosis.add(record);
-    }
+    m_diagnosis.add(record);
     emit statisticsChanged();
 }
 
 void TrafficModel::setLocalEcho(bool on)
 {
-    m_localEcho = on;
     m_diagnosis.setLocalEcho(on);
     emit statisticsChanged();
 }

@@ -53,5 +53,4 @@ private:
     std::deque<TrafficRecord> m_records;
     TrafficStatistics m_statistics;
     LineDiagnosis m_diagnosis;
-    bool m_localEcho = false;
 };

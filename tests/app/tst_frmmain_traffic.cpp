@@ -42,7 +42,8 @@ private slots:
     void windowFollowsExchangesAndClears();
 
 private:
-    void connectOnLine();
+    //! With localEcho, the settings file asks the window to expect its request back first.
+    void connectOnLine(bool localEcho = false);
     TrafficModel &model() { return *m_window->recorder().model(); }
     void send06() { userClicks(control<QPushButton>(*m_window, "cmdSend06")); }
 
@@ -67,11 +68,14 @@ void TestFrmMainTraffic::cleanup()
     m_settings.reset();
 }
 
-void TestFrmMainTraffic::connectOnLine()
+void TestFrmMainTraffic::connectOnLine(bool localEcho)
 {
     m_line = std::make_unique<PtyPair>();
     QVERIFY(m_line->isValid());
-    m_settings->writeRaw(settingsForLine(m_line->devicePath()));
+    QByteArray settings = settingsForLine(m_line->devicePath());
+    if (localEcho)
+        settings.replace("[Ports]", "LocalEcho=1\n[Ports]");
+    m_settings->writeRaw(settings);
     m_window = std::make_unique<frmMain>();
     m_window->show();
     userChooses(control<QComboBox>(*m_window, "cboDataL06"), 3);
@@ -84,13 +88,17 @@ void TestFrmMainTraffic::exchangeGivesOneRecord_data()
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<int>("delayMs");
     QTest::addColumn<int>("outcome");
-    QTest::newRow("answer") << request06 << 0 << int(TrafficOutcome::Answer);
-    QTest::newRow("silence") << QByteArray() << 0 << int(TrafficOutcome::NoResponse);
+    QTest::addColumn<bool>("echoed");
+    QTest::newRow("answer") << request06 << 0 << int(TrafficOutcome::Answer) << false;
+    QTest::newRow("silence") << QByteArray() << 0 << int(TrafficOutcome::NoResponse) << false;
     QTest::newRow("bad CRC") << QByteArray::fromHex("010600000003CBC9") << 0
-                             << int(TrafficOutcome::CrcError);
+                             << int(TrafficOutcome::CrcError) << false;
     QTest::newRow("five bytes") << QByteArray::fromHex("0186019083") << 0
-                                << int(TrafficOutcome::Incomplete);
-    QTest::newRow("delayed answer") << request06 << 30 << int(TrafficOutcome::Answer);
+                                << int(TrafficOutcome::Incomplete) << false;
+    QTest::newRow("delayed answer") << request06 << 30 << int(TrafficOutcome::Answer) << false;
+    // The echo comes back at once; the answer's time is the display's, not the echo's.
+    QTest::newRow("delayed answer behind an echo")
+        << request06 << 30 << int(TrafficOutcome::Answer) << true;
 }
 
 // The far end answers once it has the request, after the delay, as a slow display would.
@@ -99,10 +107,13 @@ void TestFrmMainTraffic::exchangeGivesOneRecord()
     QFETCH(QByteArray, answer);
     QFETCH(int, delayMs);
     QFETCH(int, outcome);
-    connectOnLine();
-    std::thread farEnd([this, answer, delayMs] {
+    QFETCH(bool, echoed);
+    connectOnLine(echoed);
+    std::thread farEnd([this, answer, delayMs, echoed] {
         if (m_line->readFar(request06.size()).size() < request06.size())
             return;
+        if (echoed)
+            m_line->writeFar(request06);
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         m_line->writeFar(answer);
     });

@@ -14,7 +14,7 @@ class PinnedSerialDevice : public SerialDevice
 public:
     explicit PinnedSerialDevice(QString path) : m_path(std::move(path))
     {
-        m_device.setArrivalHandler([this] { bytesArrived(); });
+        m_device.setArrivalHandler([this](int waiting) { bytesArrived(waiting); });
     }
 
     void open(const QString &, const SerialSettings &settings) override

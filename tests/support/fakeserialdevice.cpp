@@ -29,7 +29,7 @@ void FakeSerialDevice::receive(const QByteArray &bytes)
 {
     m_received += bytes;
     if (!bytes.isEmpty())
-        bytesArrived();
+        bytesArrived(int(m_received.size()));
 }
 
 void FakeSerialDevice::open(const QString &path, const SerialSettings &settings)
