@@ -1,8 +1,7 @@
 #include "diagnosis.h"
 
 #include "crc16.h"
-
-#include <QStringList>
+#include "serialsettings.h"
 
 #include <optional>
 
@@ -49,29 +48,13 @@ bool atLeastShare(int part, int whole, int percent)
     return whole > 0 && qint64(part) * 100 >= qint64(whole) * percent;
 }
 
-//! Milliseconds one character takes on a line set up as "9600,n,8,1" (baud, parity, data bits,
-//! stop bits); empty when the string is not of that form.
+//! Milliseconds one character takes on the record's line; empty for an unknown settings string.
 std::optional<double> characterMs(const QString &settings)
 {
-    const QStringList parts = settings.split(QLatin1Char(','));
-    if (parts.size() != 4)
+    const std::optional<SerialSettings> line = SerialSettings::parse(settings);
+    if (!line)
         return std::nullopt;
-    bool baudOk = false;
-    bool dataOk = false;
-    bool stopOk = false;
-    const int baud = parts.at(0).toInt(&baudOk);
-    const QString parity = parts.at(1).toLower();
-    const int dataBits = parts.at(2).toInt(&dataOk);
-    const int stopBits = parts.at(3).toInt(&stopOk);
-    if (!baudOk || baud <= 0 || !dataOk || dataBits < 5 || dataBits > 8 || !stopOk ||
-        stopBits < 1 || stopBits > 2)
-        return std::nullopt;
-    int parityBits = 0;
-    if (parity == QLatin1String("e") || parity == QLatin1String("o"))
-        parityBits = 1;
-    else if (parity != QLatin1String("n"))
-        return std::nullopt;
-    return (1 + dataBits + parityBits + stopBits) * 1000.0 / baud;
+    return line->bitsPerCharacter() * 1000.0 / line->baudRate;
 }
 
 bool isExchange(const TrafficRecord &record)
