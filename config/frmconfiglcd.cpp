@@ -128,12 +128,13 @@ bool frmConfigLCD::openPort()
 
 void frmConfigLCD::fillLists()
 {
+    const ConfigChoices start = ConfigChoices::loadTime();
     addNumbers(ui->cboSID, 1, 247);
-    combolist::choose(ui->cboSID, 0);
+    combolist::choose(ui->cboSID, start.slaveId);
     ui->cboBR->addItems({QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400")});
-    combolist::choose(ui->cboBR, 0);
+    combolist::choose(ui->cboBR, start.baudRate);
     ui->cboDF->addItems({QStringLiteral("8N1"), QStringLiteral("8N2"), QStringLiteral("8E1")});
-    combolist::choose(ui->cboDF, 0);
+    combolist::choose(ui->cboDF, start.dataFormat);
 
     for (int i = 0; i < ConfigImage::MessageCount; ++i) {
         const QString stored = modINI::ReadIni(lcdSection, rowKey(i));
@@ -146,15 +147,17 @@ void frmConfigLCD::fillLists()
     addNumbers(ui->cboDP2, 0, 4);
     addNumbers(ui->cboSP1, 0, 13);
     addNumbers(ui->cboSP2, 0, 13);
-    combolist::choose(ui->cboW1, 4);
-    combolist::choose(ui->cboW2, 4);
-    for (QComboBox *combo : {ui->cboDP1, ui->cboDP2, ui->cboSP1, ui->cboSP2})
-        combolist::choose(combo, 0);
+    combolist::choose(ui->cboW1, start.width1);
+    combolist::choose(ui->cboW2, start.width2);
+    combolist::choose(ui->cboDP1, start.decimalPoint1);
+    combolist::choose(ui->cboDP2, start.decimalPoint2);
+    combolist::choose(ui->cboSP1, start.startPoint1);
+    combolist::choose(ui->cboSP2, start.startPoint2);
 
     addStartupScreens(ui->cboSpage1);
     addStartupScreens(ui->cboSpage2);
-    combolist::choose(ui->cboSpage1, 0);
-    combolist::choose(ui->cboSpage2, 0);
+    combolist::choose(ui->cboSpage1, start.startupScreen1);
+    combolist::choose(ui->cboSpage2, start.startupScreen2);
 }
 
 void frmConfigLCD::unload()

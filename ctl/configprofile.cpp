@@ -52,20 +52,6 @@ void addLineKeys(std::vector<Key> &keys, const QString &section, int ConfigChoic
                     0, 0, startupScreens()});
 }
 
-// The window's defaults are those of a ConfigChoices as the load step leaves it.
-ConfigChoices loadTimeChoices()
-{
-    ConfigChoices choices;
-    choices.baudRate = 0;
-    choices.dataFormat = 0;
-    choices.slaveId = 0;
-    choices.decimalPoint1 = choices.decimalPoint2 = 0;
-    choices.startPoint1 = choices.startPoint2 = 0;
-    choices.startupScreen1 = choices.startupScreen2 = 0;
-    choices.width1 = choices.width2 = 4;
-    return choices;
-}
-
 const std::vector<Key> &profileKeys()
 {
     static const std::vector<Key> keys = [] {
@@ -144,7 +130,7 @@ public:
     ProfileReader(const QString &fileName, const StoredMessage &stored)
         : m_fileName(fileName), m_stored(stored)
     {
-        m_profile.choices = loadTimeChoices();
+        m_profile.choices = ConfigChoices::loadTime();
     }
 
     std::optional<ConfigProfile> read(const QByteArray &contents, QString *error)
@@ -279,7 +265,7 @@ std::optional<ConfigProfile> readProfile(const QByteArray &contents, const QStri
 
 QString defaultProfile()
 {
-    const ConfigChoices defaults = loadTimeChoices();
+    const ConfigChoices defaults = ConfigChoices::loadTime();
     const auto allowed = [](const Key &key) {
         // The start-up screens: "None/Message 1 ... Message 6".
         if (key.kind == Key::Kind::Choice && key.choices.size() > 3)

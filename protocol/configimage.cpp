@@ -4,6 +4,19 @@
 
 #include <algorithm>
 
+ConfigChoices ConfigChoices::loadTime()
+{
+    ConfigChoices choices;
+    choices.baudRate = 0;
+    choices.dataFormat = 0;
+    choices.slaveId = 0;
+    choices.decimalPoint1 = choices.decimalPoint2 = 0;
+    choices.startPoint1 = choices.startPoint2 = 0;
+    choices.startupScreen1 = choices.startupScreen2 = 0;
+    choices.width1 = choices.width2 = 4;
+    return choices;
+}
+
 namespace {
 
 constexpr int BaudRateByte = 96;

@@ -23,6 +23,10 @@ struct ConfigChoices
     int startupScreen2 = -1; //!< "None", "Message 1" to "Message 6", LINE 1
     int width1 = -1;         //!< "1" to "5", field 1 (LINE 0)
     int width2 = -1;         //!< "1" to "5", field 2 (LINE 1)
+
+    //! What the configuration window's lists show once loaded: the first entry of each, but
+    //! width "5" for both fields.
+    static ConfigChoices loadTime();
 };
 
 /*! \brief The 110-byte block that sets up the display in one write.

@@ -7,20 +7,6 @@ namespace {
 
 using Messages = std::array<QString, ConfigImage::MessageCount>;
 
-// The lists as the window's load step leaves them.
-ConfigChoices loadTimeChoices()
-{
-    ConfigChoices c;
-    c.baudRate = 0;
-    c.dataFormat = 0;
-    c.slaveId = 0;
-    c.decimalPoint1 = c.decimalPoint2 = 0;
-    c.startPoint1 = c.startPoint2 = 0;
-    c.startupScreen1 = c.startupScreen2 = 0;
-    c.width1 = c.width2 = 4;
-    return c;
-}
-
 int sumOf(const ConfigImage &image, int first, int last)
 {
     int sum = 0;
@@ -114,7 +100,7 @@ private slots:
         QFETCH(int, width1);
         QFETCH(int, width2);
         QFETCH(QByteArray, expected);
-        ConfigChoices choices = loadTimeChoices();
+        ConfigChoices choices = ConfigChoices::loadTime();
         choices.dataFormat = -1;
         choices.slaveId = slaveId;
         choices.width1 = width1;
@@ -126,7 +112,7 @@ private slots:
 
     void fieldBytesInTheirOrder()
     {
-        ConfigChoices choices = loadTimeChoices();
+        ConfigChoices choices = ConfigChoices::loadTime();
         choices.decimalPoint1 = 1;
         choices.decimalPoint2 = 2;
         choices.startPoint1 = 3;
@@ -155,7 +141,7 @@ private slots:
         QFETCH(int, position);
         QFETCH(int, baudCode);
         QFETCH(int, formatCode);
-        ConfigChoices choices = loadTimeChoices();
+        ConfigChoices choices = ConfigChoices::loadTime();
         choices.baudRate = position;
         choices.dataFormat = position;
         ConfigImage image;
@@ -175,7 +161,7 @@ private slots:
 
     void codesOfAFreshImageStayZeroWithoutChoice()
     {
-        ConfigChoices choices = loadTimeChoices();
+        ConfigChoices choices = ConfigChoices::loadTime();
         choices.baudRate = -1;
         choices.dataFormat = -1;
         ConfigImage image;
@@ -232,7 +218,7 @@ private slots:
     void checksumOfAZeroSumIsZero()
     {
         // Blank messages sum to 12 x 256; 0x24 + 0xC0 + ID 18 + widths 5 and 5 make 256.
-        ConfigChoices choices = loadTimeChoices();
+        ConfigChoices choices = ConfigChoices::loadTime();
         choices.slaveId = 17;
         ConfigImage image;
         image.writeMessages(Messages{});
