@@ -78,12 +78,7 @@ void TestEndToEnd::startBoth(const QStringList &simOptions, bool localEcho)
     QVERIFY(m_sim->waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(link), 5000);
 
-    QByteArray settings = settingsForLine(link);
-    if (localEcho)
-        settings.replace("[Ports]", "LocalEcho=1\n[Ports]");
-    m_settings->writeRaw(settings);
-    m_window = std::make_unique<frmMain>();
-    m_window->show();
+    m_window = makeWindowOnLine(*m_settings, link, localEcho ? "LocalEcho=1\n" : "");
     userClicks(control<QPushButton>(*m_window, "cmdConnect"));
     QCOMPARE(control<QPushButton>(*m_window, "cmdConnect")->text(), QString("Disconnect"));
 }

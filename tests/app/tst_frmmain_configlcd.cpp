@@ -89,9 +89,7 @@ void TestFrmMainConfigLcd::makeWindowOnLine()
 {
     m_line = std::make_unique<PtyPair>();
     QVERIFY(m_line->isValid());
-    m_settings->writeRaw(settingsForLine(m_line->devicePath()));
-    m_window = std::make_unique<frmMain>();
-    m_window->show();
+    m_window = ::makeWindowOnLine(*m_settings, m_line->devicePath());
 }
 
 void TestFrmMainConfigLcd::madeOnceAndKeptAsAWindowOfItsOwn()

@@ -44,8 +44,6 @@ private slots:
 private:
     //! A window over a fake device, its settings file holding these lines first.
     std::unique_ptr<frmMain> fakeWindow(const QByteArray &file);
-    //! A window over the real device port 1 maps to.
-    std::unique_ptr<frmMain> realWindow(const QString &portOneDevice);
     void showWindow();
 
     std::unique_ptr<TempSettings> m_settings;
@@ -75,14 +73,6 @@ std::unique_ptr<frmMain> TestFrmMainConnection::fakeWindow(const QByteArray &fil
     FakeWindow made = makeFakeWindow();
     m_device = made.device;
     return std::move(made.window);
-}
-
-std::unique_ptr<frmMain> TestFrmMainConnection::realWindow(const QString &portOneDevice)
-{
-    m_settings->writeRaw(settingsForLine(portOneDevice));
-    auto window = std::make_unique<frmMain>();
-    window->show();
-    return window;
 }
 
 void TestFrmMainConnection::settingsFollowBaudAndFormat()
@@ -232,7 +222,7 @@ void TestFrmMainConnection::connectAndDisconnectOnARealLine()
 {
     PtyPair line;
     QVERIFY(line.isValid());
-    m_window = realWindow(line.devicePath());
+    m_window = makeWindowOnLine(*m_settings, line.devicePath());
     const ConnectionLook initial = connectionLook(*m_window);
     QCOMPARE(initial, disconnectedLook());
 
@@ -264,7 +254,8 @@ void TestFrmMainConnection::connectToMissingDevice_data()
 void TestFrmMainConnection::connectToMissingDevice()
 {
     QFETCH(bool, useRts);
-    m_window = realWindow(m_settings->path() + QStringLiteral(".no-such-device"));
+    m_window =
+        makeWindowOnLine(*m_settings, m_settings->path() + QStringLiteral(".no-such-device"));
     const ConnectionLook initial = connectionLook(*m_window);
 
     control<QCheckBox>(*m_window, "Check1")->setChecked(useRts);

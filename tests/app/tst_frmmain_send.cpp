@@ -119,9 +119,7 @@ void TestFrmMainSend::connectToSlave(int slaveId)
     QVERIFY(m_line->isValid());
     m_slave = std::make_unique<ModbusSlave>(m_line->masterFd(), slaveId);
     QVERIFY(m_slave->isValid());
-    m_settings->writeRaw(settingsForLine(m_line->devicePath()));
-    m_window = std::make_unique<frmMain>();
-    m_window->show();
+    m_window = makeWindowOnLine(*m_settings, m_line->devicePath());
     userClicks(control<QPushButton>(*m_window, "cmdConnect"));
     QCOMPARE(connectionLook(*m_window), connectedLook());
 }

@@ -72,12 +72,8 @@ void TestFrmMainTraffic::connectOnLine(bool localEcho)
 {
     m_line = std::make_unique<PtyPair>();
     QVERIFY(m_line->isValid());
-    QByteArray settings = settingsForLine(m_line->devicePath());
-    if (localEcho)
-        settings.replace("[Ports]", "LocalEcho=1\n[Ports]");
-    m_settings->writeRaw(settings);
-    m_window = std::make_unique<frmMain>();
-    m_window->show();
+    m_window =
+        makeWindowOnLine(*m_settings, m_line->devicePath(), localEcho ? "LocalEcho=1\n" : "");
     userChooses(control<QComboBox>(*m_window, "cboDataL06"), 3);
     userClicks(control<QPushButton>(*m_window, "cmdConnect"));
     QCOMPARE(connectionLook(*m_window), connectedLook());

@@ -178,9 +178,7 @@ void TestReplacedSettings::connectFollowsTheNewPortMap()
     QVERIFY(oldLine.isValid() && newLine.isValid());
     ModbusSlave slave(newLine.masterFd(), 1);
     QVERIFY(slave.isValid());
-    m_settings->writeRaw(settingsForLine(oldLine.devicePath()));
-    m_window = std::make_unique<frmMain>();
-    m_window->show();
+    m_window = makeWindowOnLine(*m_settings, oldLine.devicePath());
 
     replaceSettings(settingsForLine(newLine.devicePath()));
     if (QTest::currentTestFailed())

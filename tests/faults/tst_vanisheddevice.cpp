@@ -81,9 +81,7 @@ void TestVanishedDevice::connectToNewLine(bool useRts)
 {
     m_line = std::make_unique<PtyPair>();
     QVERIFY(m_line->isValid());
-    m_settings->writeRaw(settingsForLine(m_line->devicePath()));
-    m_window = std::make_unique<frmMain>();
-    m_window->show();
+    m_window = makeWindowOnLine(*m_settings, m_line->devicePath());
     control<QCheckBox>(*m_window, "Check1")->setChecked(useRts);
     userClicks(control<QPushButton>(*m_window, "cmdConnect"));
     QCOMPARE(connectionLook(*m_window), connectedLook());

@@ -63,9 +63,19 @@ FakeWindow makeFakeWindow(frmConfigLCD::DeviceFactory configDevices)
     return made;
 }
 
-QByteArray settingsForLine(const QString &devicePath)
+QByteArray settingsForLine(const QString &devicePath, const QByteArray &moreSettings)
 {
-    return "[Settings]\nCommPort=1\nSetting=9600,n,8,1\n[Ports]\n1=" + devicePath.toUtf8() + "\n";
+    return "[Settings]\nCommPort=1\nSetting=9600,n,8,1\n" + moreSettings +
+           "[Ports]\n1=" + devicePath.toUtf8() + "\n";
+}
+
+std::unique_ptr<frmMain> makeWindowOnLine(const TempSettings &settings, const QString &devicePath,
+                                          const QByteArray &moreSettings)
+{
+    settings.writeRaw(settingsForLine(devicePath, moreSettings));
+    auto window = std::make_unique<frmMain>();
+    window->show();
+    return window;
 }
 
 int countOf(const FakeSerialDevice &device, FakeSerialDevice::Kind kind)

@@ -3,6 +3,7 @@
 #include "fakeserialdevice.h"
 #include "frmmain.h"
 #include "messagecatcher.h"
+#include "tempsettings.h"
 
 #include <QByteArray>
 #include <QComboBox>
@@ -44,7 +45,12 @@ struct FakeWindow
 FakeWindow makeFakeWindow(frmConfigLCD::DeviceFactory configDevices = {});
 
 //! Settings that put port 1 at 9600 8N1 on this device path.
-QByteArray settingsForLine(const QString &devicePath);
+//! moreSettings are further lines of section [Settings], for example "LocalEcho=1\n".
+QByteArray settingsForLine(const QString &devicePath, const QByteArray &moreSettings = {});
+
+//! A shown main window over the real device, after the settings file has put port 1 on it.
+std::unique_ptr<frmMain> makeWindowOnLine(const TempSettings &settings, const QString &devicePath,
+                                          const QByteArray &moreSettings = {});
 
 //! How many events of this kind the device has recorded.
 int countOf(const FakeSerialDevice &device, FakeSerialDevice::Kind kind);
