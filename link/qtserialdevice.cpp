@@ -146,7 +146,11 @@ int QtSerialDevice::bytesWaiting()
 QByteArray QtSerialDevice::readAll()
 {
     pullIn();
-    return m_port.readAll();
+    // QIODevice::readAll() reserves tens of kilobytes for an answer of a few bytes; a copy kept
+    // in the traffic history would hold all of it, record after record.
+    QByteArray bytes = m_port.readAll();
+    bytes.squeeze();
+    return bytes;
 }
 
 QByteArray QtSerialDevice::read(int count)
