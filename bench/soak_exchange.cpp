@@ -11,6 +11,8 @@
 #include "commerror.h"
 #include "crc16.h"
 #include "modini.h"
+#include "trafficmodel.h"
+#include "trafficrecorder.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -178,6 +180,27 @@ public:
     {
         m_window.show();
         QCoreApplication::processEvents();
+    }
+
+    /*! Fills the traffic history to its capacity with records shaped like the soak's own, so
+     * that memory measured from here on shows growth the history's cap does not bound. */
+    void fillHistory()
+    {
+        TrafficModel &model = *m_window.recorder().model();
+        TrafficRecord record;
+        record.window = QStringLiteral("main");
+        record.device = m_display.link();
+        record.settings = QStringLiteral("9600,n,8,1");
+        record.sent = QByteArray::fromHex("01060000000089CA");
+        record.received = record.sent;
+        record.outcome = TrafficOutcome::Answer;
+        record.firstByteMs = 12.3;
+        record.lastByteMs = 19.4;
+        record.waitMs = 60.2;
+        while (model.rowCount() < model.capacity()) {
+            record.time = QDateTime::currentDateTime();
+            model.append(record);
+        }
     }
 
     //! Restarts the display with the behaviour's options and reconnects, as a user would.
@@ -406,8 +429,10 @@ int main(int argc, char *argv[])
     if (!runBlocks(soak, 0, warmUp, warmUpPerBehaviour, &warmUpTally, [](int) {}))
         return 1;
     soak.takeLateAnswers();
+    soak.fillHistory();
     const qint64 startKb = residentKb();
-    std::printf("warm-up: %d exchanges; resident memory %lld kB\n", warmUp, startKb);
+    std::printf("warm-up: %d exchanges, traffic history full; resident memory %lld kB\n", warmUp,
+                startKb);
     std::fflush(stdout);
 
     Tally tally;
