@@ -44,7 +44,8 @@ void MSComm::setPortOpen(bool open)
         m_device->close();
         return;
     }
-    m_device->open(devicePath(), m_settings);
+    m_openPath = m_portMap(m_commPort);
+    m_device->open(m_openPath, m_settings);
     // The driver raises RTS on open; a half-duplex adapter would then hold the bus until the
     // first frame, so the line starts at the level asked for.
     try {

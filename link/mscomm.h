@@ -31,8 +31,8 @@ public:
     //! Port numbers start at 1; changing the port of an open port throws.
     void setCommPort(int portNumber);
     int commPort() const { return m_commPort; }
-    //! The device the port number stands for now.
-    QString devicePath() const { return m_portMap(m_commPort); }
+    //! The device the port has open; while closed, the one the port number stands for now.
+    QString devicePath() const { return portOpen() ? m_openPath : m_portMap(m_commPort); }
 
     //! Accepts only the nine settings strings while closed; anything else throws, changing nothing.
     void setSettings(const QString &settings);
@@ -78,6 +78,8 @@ private:
     std::unique_ptr<SerialDevice> m_device;
     PortMap m_portMap;
     int m_commPort = 1;
+    //! Asked of the port map once per open: every exchange names its device without asking.
+    QString m_openPath;
     SerialSettings m_settings;
     int m_inputMode = 0;
     bool m_rtsEnable = false;
