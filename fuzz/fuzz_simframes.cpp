@@ -35,19 +35,6 @@ void require(bool condition)
         std::abort();
 }
 
-QByteArray withCrc(QByteArray frame)
-{
-    const quint16 crc = modbuscrc::crc16(frame);
-    frame.append(static_cast<char>(crc & 0xFF));
-    frame.append(static_cast<char>(crc >> 8));
-    return frame;
-}
-
-bool crcMatches(const QByteArray &frame)
-{
-    return frame.size() >= 2 && withCrc(frame.left(frame.size() - 2)) == frame;
-}
-
 //! An answer is an echo, the header of a multiple write, or an exception, all to this slave.
 void requireFittingAnswer(const QByteArray &frame, const lcdsim::FrameOutcome &outcome,
                           int slaveBefore)
@@ -59,7 +46,7 @@ void requireFittingAnswer(const QByteArray &frame, const lcdsim::FrameOutcome &o
         return;
     }
     require(!outcome.answerMeaning.isEmpty());
-    require(crcMatches(frame) && crcMatches(answer));
+    require(modbuscrc::hasValidCrc(frame) && modbuscrc::hasValidCrc(answer));
     require(quint8(frame.at(0)) == slaveBefore && answer.at(0) == frame.at(0));
     const auto function = quint8(frame.at(1));
     const auto answered = quint8(answer.at(1));
@@ -138,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         QByteArray chunk(reinterpret_cast<const char *>(data + at), qsizetype(length));
         at += length;
         if (control & crcFlag)
-            chunk = withCrc(pending + chunk).mid(pending.size());
+            chunk = modbuscrc::withCrc(pending + chunk).mid(pending.size());
         splitter().feed(chunk);
         pending += chunk;
         if (control & silenceFlag)
