@@ -1,10 +1,8 @@
+#include "filesizelimit.h"
 #include "privateprofile.h"
 
 #include <QtTest>
 
-#include <csignal>
-
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -473,16 +471,12 @@ private slots:
         // Together with the old lines, exactly 4096 bytes.
         const QString value(4096 - old.size() - int(sizeof("row2=\r\n")) + 1, QLatin1Char('x'));
 
-        rlimit before{};
-        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
-        rlimit limited = before;
-        limited.rlim_cur = rlim_t(limit);
-        // Without the limit's signal ignored, the process would end at the first write past it.
-        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-        const bool written = writeValue(iniPath(), "LCD", "row2", value);
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &before), 0);
-        std::signal(SIGXFSZ, previousHandler);
+        bool written = true;
+        {
+            const FileSizeLimit full{rlim_t(limit)};
+            QVERIFY(full.isSet());
+            written = writeValue(iniPath(), "LCD", "row2", value);
+        }
 
         QVERIFY(!written);
         QCOMPARE(readRaw(), old);
