@@ -26,12 +26,23 @@ bool TrafficLog::append(const TrafficRecord &record)
     return writeLine(trafficcsv::line(record));
 }
 
-// The line and its break in one write: a reader never sees half a record.
+// The line and its break in one write: a reader never sees half a record. A disk that fills
+// up part way through takes some of the bytes and reports nothing; writing the rest then gives
+// the reason. The part is cut off again, so the file still ends with the last whole record.
 bool TrafficLog::writeLine(const QString &line)
 {
     const QByteArray bytes = (line + QStringLiteral("\r\n")).toUtf8();
-    if (m_file.write(bytes) != bytes.size() || !m_file.flush())
-        return fail(m_file.errorString());
+    const qint64 before = m_file.size();
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 written = m_file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            const QString reason = m_file.errorString();
+            m_file.resize(before);
+            return fail(reason);
+        }
+        done += written;
+    }
     return true;
 }
 

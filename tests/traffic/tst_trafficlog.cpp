@@ -1,7 +1,9 @@
+#include "filesizelimit.h"
 #include "trafficcsv.h"
 #include "trafficexport.h"
 #include "trafficlog.h"
 #include "trafficmodel.h"
+#include "trafficrecorder.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -133,6 +135,35 @@ private slots:
             QCOMPARE(row.at(4).size(), 200 * 3 - 1);
             QCOMPARE(row.at(8), QStringLiteral("9.0"));
         }
+    }
+
+    // A disk that fills up in the middle of a record ends the log, which still holds whole
+    // records only; the recorder keeps the history and says why the log stopped.
+    void fullDiskEndsTheLogAtAWholeRecord()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("full.csv"));
+        auto log = std::make_unique<TrafficLog>();
+        QVERIFY(log->open(path));
+        QVERIFY(log->append(answered()));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray whole = file.readAll();
+        TrafficRecorder recorder;
+        recorder.setLog(std::move(log));
+        QSignalSpy failed(&recorder, &TrafficRecorder::logFailed);
+        {
+            const FileSizeLimit full{rlim_t(whole.size() + 20)};
+            QVERIFY(full.isSet());
+            recorder.record(silence());
+            recorder.record(answered());
+        }
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed.first().first().toString(), path + QStringLiteral(": File too large"));
+        QCOMPARE(recorder.log(), nullptr);
+        QCOMPARE(recorder.model()->rowCount(), 2);
+        QVERIFY(file.seek(0));
+        QCOMPARE(file.readAll(), whole);
     }
 };
 
