@@ -274,8 +274,11 @@ private:
     void record(const TrafficRecord &record)
     {
         m_records.append(record);
-        if (m_log.isOpen())
-            m_log.append(record);
+        // A full disk ends the log, not the series; the user learns that the log is short.
+        if (m_log.isOpen() && !m_log.append(record)) {
+            note(QStringLiteral("stopped writing the log %1").arg(m_log.errorText()));
+            m_log.close();
+        }
         if (m_arguments.json)
             m_console.out << runreport::jsonLine(runreport::exchangeJson(record)) << '\n';
         else if (record.outcome != TrafficOutcome::PortError)

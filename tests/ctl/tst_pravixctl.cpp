@@ -1,3 +1,4 @@
+#include "filesizelimit.h"
 #include "modbusslave.h"
 #include "ptypair.h"
 #include "tempsettings.h"
@@ -80,6 +81,7 @@ private slots:
     void repeatSummaryAndStatus();
     void stoppedSeriesEndsWithSummary();
     void jsonLinesAndLog();
+    void fullDiskEndsTheLog();
     void diagnosisAgainstTheSimulator_data();
     void diagnosisAgainstTheSimulator();
     void configureImages_data();
@@ -383,6 +385,32 @@ void tst_pravixctl::jsonLinesAndLog()
                              ",\"9600,n,8,1\",01 05 00 01 FF 00 DD FA,01 05 00 01 FF 00 DD FA,"
                              "answer,"),
              qPrintable(csv[4]));
+}
+
+// The series goes on when the disk fills up; the log keeps its whole lines and the user learns
+// that it stopped.
+void tst_pravixctl::fullDiskEndsTheLog()
+{
+    ModbusSlave slave(m_pty->masterFd(), 1);
+    QTemporaryDir dir;
+    const QString log = dir.filePath("traffic.csv");
+    const QStringList arguments = onPty({"--repeat", "3", "--log", log, "send05", "1", "on"});
+    QCOMPARE(pravixctl(onPty({"--log", log, "send05", "1", "on"})).status, 0);
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray whole = file.readAll();
+
+    QProcess process;
+    process.setChildProcessModifier([size = whole.size()] {
+        FileSizeLimit::applyInChild(rlim_t(size + 20));
+    });
+    start(process, arguments);
+    const Run run = finish(process);
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.err, "pravixctl: stopped writing the log " + log + ": File too large\n");
+    QVERIFY2(run.out.contains("3 sent, 3 answered"), qPrintable(run.out));
+    QVERIFY(file.seek(0));
+    QCOMPARE(file.readAll(), whole);
 }
 
 void tst_pravixctl::diagnosisAgainstTheSimulator_data()
