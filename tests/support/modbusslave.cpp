@@ -2,6 +2,8 @@
 
 #include <modbus/modbus.h>
 
+#include <pthread.h>
+
 ModbusSlave::ModbusSlave(int masterFd, int slaveId)
 {
     // The device name is never opened: the slave talks through the descriptor it is given.
@@ -14,6 +16,7 @@ ModbusSlave::ModbusSlave(int masterFd, int slaveId)
     modbus_set_indication_timeout(m_context, 0, 100000);
     m_mapping = modbus_mapping_new(2, 0, 25, 0);
     m_thread = std::thread([this] { serve(); });
+    pthread_getcpuclockid(m_thread.native_handle(), &m_cpuClock);
 }
 
 ModbusSlave::~ModbusSlave()
@@ -25,6 +28,14 @@ ModbusSlave::~ModbusSlave()
         modbus_mapping_free(m_mapping);
     if (m_context)
         modbus_free(m_context);
+}
+
+qint64 ModbusSlave::cpuNanoseconds() const
+{
+    timespec used{};
+    if (!m_thread.joinable() || clock_gettime(m_cpuClock, &used) != 0)
+        return 0;
+    return qint64(used.tv_sec) * 1000000000 + used.tv_nsec;
 }
 
 QList<QByteArray> ModbusSlave::requests() const
