@@ -183,22 +183,28 @@ public:
     }
 
     /*! Fills the traffic history to its capacity with records shaped like the soak's own, so
-     * that memory measured from here on shows growth the history's cap does not bound. */
+     * that memory measured from here on shows growth the history's cap does not bound. Like an
+     * exchange's, each record owns its bytes: records sharing one array would make every real
+     * record that pushes one out look like growth, until the whole history had been replaced. */
     void fillHistory()
     {
+        const std::array<QByteArray, 3> requests = {
+            QByteArray::fromHex("010500000000CDCA"), QByteArray::fromHex("01060000000089CA"),
+            QByteArray::fromHex("011000000005" "0A" "50524156495820534F414B" "0000")};
         TrafficModel &model = *m_window.recorder().model();
         TrafficRecord record;
-        record.window = QStringLiteral("main");
-        record.device = m_display.link();
-        record.settings = QStringLiteral("9600,n,8,1");
-        record.sent = QByteArray::fromHex("01060000000089CA");
-        record.received = record.sent;
+        record.window = TrafficRecord::mainWindow;
+        record.device = m_window.serialPort().devicePath();
+        record.settings = m_window.serialPort().settings();
         record.outcome = TrafficOutcome::Answer;
         record.firstByteMs = 12.3;
         record.lastByteMs = 19.4;
         record.waitMs = 60.2;
-        while (model.rowCount() < model.capacity()) {
+        for (int i = model.rowCount(); i < model.capacity(); ++i) {
+            const QByteArray &request = requests[size_t(i) % requests.size()];
             record.time = QDateTime::currentDateTime();
+            record.sent = QByteArray(request.constData(), request.size());
+            record.received = QByteArray(request.constData(), answerLength);
             model.append(record);
         }
     }
