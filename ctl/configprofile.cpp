@@ -263,6 +263,15 @@ std::optional<ConfigProfile> readProfile(const QByteArray &contents, const QStri
     return ProfileReader(fileName, stored).read(contents, error);
 }
 
+QByteArray uploadImage(const ConfigProfile &profile)
+{
+    ConfigImage image;
+    image.writeMessages(profile.messages);
+    image.writeChoices(profile.choices);
+    image.writeChecksum();
+    return image.toByteArray();
+}
+
 QString defaultProfile()
 {
     const ConfigChoices defaults = ConfigChoices::loadTime();

@@ -32,6 +32,9 @@ using StoredMessage = std::function<QString(int index)>;
 std::optional<ConfigProfile> readProfile(const QByteArray &contents, const QString &fileName,
                                          const StoredMessage &stored, QString *error);
 
+//! The 110 bytes that upload \a profile, as the configuration window builds them.
+QByteArray uploadImage(const ConfigProfile &profile);
+
 //! A commented profile with every key at the window's choice at load and every message empty.
 QString defaultProfile();
 

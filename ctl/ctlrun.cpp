@@ -145,15 +145,6 @@ std::optional<ConfigProfile> loadProfile(const QString &name, QIODevice &in, QSt
     return readProfile(*contents, shownName, stored, error);
 }
 
-QByteArray uploadImage(const ConfigProfile &profile)
-{
-    ConfigImage image;
-    image.writeMessages(profile.messages);
-    image.writeChoices(profile.choices);
-    image.writeChecksum();
-    return image.toByteArray();
-}
-
 // What the configuration window saves after an upload that went out.
 void saveUpload(const ConfigProfile &profile)
 {
