@@ -1,26 +1,19 @@
 #include "configimage.h"
 #include "configprofile.h"
 #include "cp1252.h"
+#include "fuzzcheck.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <numeric>
 #include <optional>
 
 // A profile file of any bytes, as pravixctl reads it for an upload: either it is refused with
 // one line naming the file and the line, or every list has a chosen entry in its range, every
 // message fits its 16 characters, and the image built from it carries a correct checksum.
 namespace {
-
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 bool within(int position, int entries)
 {
@@ -57,14 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const QString &message : profile->messages)
         require(cp1252::encode(message).size() <= ConfigImage::MessageLength);
 
-    ConfigImage image;
-    image.writeMessages(profile->messages);
-    image.writeChoices(profile->choices);
-    image.writeChecksum();
-    const ConfigImage::Bytes &bytes = image.bytes();
-    const unsigned sum =
-        std::accumulate(bytes.begin(), bytes.begin() + ConfigImage::LastSummedByte + 1, 0U);
-    require(bytes[ConfigImage::LastSummedByte + 1] == sum % 256);
-    require((sum + bytes[ConfigImage::LastSummedByte + 2]) % 256 == 0);
+    const QByteArray image = ctl::uploadImage(*profile);
+    require(image.size() == ConfigImage::Size);
+    const auto byteAt = [&image](int index) { return unsigned(quint8(image.at(index))); };
+    unsigned sum = 0;
+    for (int i = 0; i <= ConfigImage::LastSummedByte; ++i)
+        sum += byteAt(i);
+    require(byteAt(ConfigImage::LastSummedByte + 1) == sum % 256);
+    require((sum + byteAt(ConfigImage::LastSummedByte + 2)) % 256 == 0);
     return 0;
 }

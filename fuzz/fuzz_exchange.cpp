@@ -1,5 +1,6 @@
 #include "crc16.h"
 #include "exchange.h"
+#include "fuzzcheck.h"
 #include "hextext.h"
 #include "modvariables.h"
 #include "mscomm.h"
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 
 // Judging an answer: whatever bytes wait on the line after a request, the exchange ends in one of
@@ -26,11 +26,6 @@ constexpr int answerLength = 8;
 const QByteArray request = QByteArray::fromHex("010600000000"
                                                "89CA");
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 //! A port whose far end has already answered with the fuzzer's bytes.
 class WaitingBytes : public SerialDevice

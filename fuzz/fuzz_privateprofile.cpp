@@ -1,3 +1,4 @@
+#include "fuzzcheck.h"
 #include "privateprofile.h"
 #include "profiletext.h"
 
@@ -7,7 +8,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 
 // The private-profile parser on arbitrary file contents, in memory, through the entry points the
@@ -19,11 +19,6 @@ const std::array<const char *, 3> sections = {"Settings", "LCD", "Ports"};
 const std::array<const char *, 6> keys = {"CommPort", "Setting", "Slave", "row1", "row6", "1"};
 constexpr std::size_t entryCount = sections.size() * keys.size();
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 QString onOneLine(QString value)
 {

@@ -1,6 +1,7 @@
 #include "crc16.h"
 #include "framehandler.h"
 #include "framesplitter.h"
+#include "fuzzcheck.h"
 #include "lcdslave.h"
 
 #include <QByteArray>
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 // The simulator's request handling on arbitrary line traffic, in memory: bytes go into the frame
 // splitter in chunks, line silence cuts them into frames, and every frame is acted on and
@@ -29,11 +29,6 @@ constexpr int writeRegistersAnswerLength = 8;
 // Waiting for the splitter's zero-length silence must never take long; a stuck splitter aborts.
 constexpr int mostEventRounds = 100;
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 //! An answer is an echo, the header of a multiple write, or an exception, all to this slave.
 void requireFittingAnswer(const QByteArray &frame, const lcdsim::FrameOutcome &outcome,
