@@ -1,9 +1,11 @@
 #include "ctlarguments.h"
 
+#include "configimage.h"
 #include "cp1252.h"
 #include "numbertext.h"
 #include "serialsettings.h"
 #include "settingsoption.h"
+#include "storedline.h"
 #include "writecommands.h"
 
 #include <algorithm>
@@ -93,7 +95,8 @@ const std::vector<Option> &options()
          }},
         {"port", true,
          [](Arguments &parsed, const QString &value) {
-             parsed.port = numberIn(QStringLiteral("--port"), value, 1, 20, false);
+             parsed.port =
+                 numberIn(QStringLiteral("--port"), value, 1, storedline::highestPort, false);
          }},
         {"device", true,
          [](Arguments &parsed, const QString &value) {
@@ -113,7 +116,8 @@ const std::vector<Option> &options()
         {"rts", false, [](Arguments &parsed, const QString &) { parsed.rts = true; }},
         {"slave", true,
          [](Arguments &parsed, const QString &value) {
-             parsed.slave = numberIn(QStringLiteral("--slave"), value, 0, 247, false);
+             parsed.slave =
+                 numberIn(QStringLiteral("--slave"), value, 0, storedline::highestSlave, false);
          }},
         {"timeout", true,
          [](Arguments &parsed, const QString &value) {
@@ -219,7 +223,8 @@ const std::vector<CommandRow> &commands()
         const std::vector<Refusal> send = {
             {QStringLiteral("save"), QStringLiteral("applies to configure only")}};
         const QString fixedLine =
-            QStringLiteral("does not apply to configure: an upload always goes at 9600 8N1");
+            QStringLiteral("does not apply to configure: an upload always goes at %1")
+                .arg(SerialSettings::parse(QLatin1String(ConfigImage::LineSettings))->label());
         const QString noAnswer =
             QStringLiteral("does not apply to configure: an upload awaits no answer");
         const std::vector<Refusal> configure = {

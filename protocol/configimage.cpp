@@ -34,7 +34,7 @@ constexpr int SumByte = 107;
 constexpr int ComplementByte = 108;
 
 // The display's codes for the entries of the baud-rate and data-format lists, by position: the
-// order of SerialSettings::baudRates() and formatNames().
+// order of SerialSettings::baudNames() and formatNames().
 constexpr std::array<quint8, 3> baudRateCodes = {0x24, 0x12, 0x09};
 constexpr std::array<quint8, 3> dataFormatCodes = {0xC0, 0xC2, 0xD0};
 

@@ -1,7 +1,5 @@
 #include "serialsettings.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 
 namespace {
@@ -66,12 +64,6 @@ const SerialSettings &SerialSettings::standard()
     return all().front();
 }
 
-const QList<int> &SerialSettings::baudRates()
-{
-    static const QList<int> rates(bauds.begin(), bauds.end());
-    return rates;
-}
-
 const QStringList &SerialSettings::baudNames()
 {
     static const QStringList names = [] {
@@ -112,17 +104,4 @@ std::optional<SerialSettings> SerialSettings::find(int baudRate, const QString &
                line.formatName.compare(formatName, Qt::CaseInsensitive) == 0;
     });
     return found == table.end() ? std::nullopt : std::optional<SerialSettings>(*found);
-}
-
-std::optional<SerialSettings> SerialSettings::fromName(const QString &name)
-{
-    static const QRegularExpression form(QStringLiteral("^(\\d{4,5})[, ](\\w{3})$"));
-    const QRegularExpressionMatch match = form.match(name);
-    if (!match.hasMatch())
-        return std::nullopt;
-    const QString baud = match.captured(1);
-    // "09600" is no baud rate a person writes; only the table's own spellings count.
-    if (!baudNames().contains(baud))
-        return std::nullopt;
-    return find(baud.toInt(), match.captured(2));
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -37,10 +36,8 @@ struct SerialSettings
     //! 9600,n,8,1: what an unusable stored setting starts as.
     static const SerialSettings &standard();
 
-    //! The three baud rates in the order of the baud buttons and of the configuration window's
-    //! list.
-    static const QList<int> &baudRates();
-    //! The same as texts: "9600", "19200", "38400".
+    //! "9600", "19200", "38400", in the order of the baud buttons and of the configuration
+    //! window's list.
     static const QStringList &baudNames();
     //! "8N1", "8N2", "8E1", in the order of the data-format lists.
     static const QStringList &formatNames();
@@ -52,8 +49,4 @@ struct SerialSettings
 
     //! The line of \a baudRate in format \a formatName ("8n2" as well); empty when there is none.
     static std::optional<SerialSettings> find(int baudRate, const QString &formatName);
-
-    //! The line a person names: "9600,8N1" or "9600 8N1" (the format in either case); empty for
-    //! anything else.
-    static std::optional<SerialSettings> fromName(const QString &name);
 };
