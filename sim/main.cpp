@@ -33,9 +33,16 @@ int fail(const QString &message)
     return 1;
 }
 
-std::unique_ptr<QCoreApplication> makeApplication(int &argc, char *argv[], bool console)
+/*! A widget application, or a console one when no window is asked for or none can be shown;
+ * *console says which. */
+std::unique_ptr<QCoreApplication> makeApplication(int &argc, char *argv[], bool *console)
 {
-    if (console)
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    *console = consolestart::consoleOnly(arguments, lcdsim::addOptions,
+                                         consolestart::Windows::Optional, lcdsim::noWindowOption);
+    if (*console)
         return std::make_unique<QCoreApplication>(argc, argv);
     return std::make_unique<QApplication>(argc, argv);
 }
@@ -112,12 +119,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("pravix-lcd-sim"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PRAVIX_VERSION));
 
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const bool console = consolestart::consoleOnly(
-        arguments, lcdsim::addOptions, consolestart::Windows::Optional, lcdsim::noWindowOption);
-    const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv, console);
+    bool console = false;
+    const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv, &console);
 
     QCommandLineParser parser;
     lcdsim::addOptions(parser);
