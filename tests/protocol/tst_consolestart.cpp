@@ -75,7 +75,6 @@ private slots:
             << none << Windows::Needed << unset << unset << unset << false;
         QTest::newRow("--help") << QStringList{"--help"} << Windows::Needed << x << unset << unset
                                 << true;
-        QTest::newRow("-h") << QStringList{"-h"} << Windows::Needed << x << unset << unset << true;
         QTest::newRow("--help-all")
             << QStringList{"--help-all"} << Windows::Needed << x << unset << unset << true;
         QTest::newRow("--version")
