@@ -10,6 +10,7 @@
 #include "modvariables.h"
 #include "porthint.h"
 #include "portmap.h"
+#include "serialsettings.h"
 #include "trafficrecorder.h"
 #include "wrappedbuttonstyle.h"
 
@@ -25,20 +26,10 @@ namespace {
 const QString portError = QStringLiteral(" Comm Port Error");
 const QString lcdSection = QStringLiteral("LCD");
 
-// The display talks to its configuration port at this speed and format only.
-const QString configPortSettings = QStringLiteral("9600,n,8,1");
-
-void addNumbers(QComboBox *combo, int first, int last)
+void addNumbers(QComboBox *combo, ConfigChoices::Range range)
 {
-    for (int v = first; v <= last; ++v)
+    for (int v = range.first; v <= range.last; ++v)
         combo->addItem(QString::number(v));
-}
-
-void addStartupScreens(QComboBox *combo)
-{
-    combo->addItem(QStringLiteral("None"));
-    for (int n = 1; n <= ConfigImage::MessageCount; ++n)
-        combo->addItem(QStringLiteral("Message %1").arg(n));
 }
 
 QString rowKey(int index)
@@ -112,7 +103,8 @@ void frmConfigLCD::load()
 bool frmConfigLCD::openPort()
 {
     try {
-        MSComm1->setSettings(configPortSettings);
+        // The display talks to its configuration port at this speed and format only.
+        MSComm1->setSettings(QLatin1String(ConfigImage::LineSettings));
         bool isNumber = false;
         const short portNumber = modVariables::CommPortNo.toShort(&isNumber);
         if (!isNumber)
@@ -129,11 +121,11 @@ bool frmConfigLCD::openPort()
 void frmConfigLCD::fillLists()
 {
     const ConfigChoices start = ConfigChoices::loadTime();
-    addNumbers(ui->cboSID, 1, 247);
+    addNumbers(ui->cboSID, ConfigChoices::slaveIds);
     combolist::choose(ui->cboSID, start.slaveId);
-    ui->cboBR->addItems({QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400")});
+    ui->cboBR->addItems(SerialSettings::baudNames());
     combolist::choose(ui->cboBR, start.baudRate);
-    ui->cboDF->addItems({QStringLiteral("8N1"), QStringLiteral("8N2"), QStringLiteral("8E1")});
+    ui->cboDF->addItems(SerialSettings::formatNames());
     combolist::choose(ui->cboDF, start.dataFormat);
 
     for (int i = 0; i < ConfigImage::MessageCount; ++i) {
@@ -141,12 +133,12 @@ void frmConfigLCD::fillLists()
         txtMessage[static_cast<size_t>(i)]->setText(stored.left(ConfigImage::MessageLength));
     }
 
-    addNumbers(ui->cboW1, 1, 5);
-    addNumbers(ui->cboW2, 1, 5);
-    addNumbers(ui->cboDP1, 0, 4);
-    addNumbers(ui->cboDP2, 0, 4);
-    addNumbers(ui->cboSP1, 0, 13);
-    addNumbers(ui->cboSP2, 0, 13);
+    addNumbers(ui->cboW1, ConfigChoices::widths);
+    addNumbers(ui->cboW2, ConfigChoices::widths);
+    addNumbers(ui->cboDP1, ConfigChoices::decimalPoints);
+    addNumbers(ui->cboDP2, ConfigChoices::decimalPoints);
+    addNumbers(ui->cboSP1, ConfigChoices::startPoints);
+    addNumbers(ui->cboSP2, ConfigChoices::startPoints);
     combolist::choose(ui->cboW1, start.width1);
     combolist::choose(ui->cboW2, start.width2);
     combolist::choose(ui->cboDP1, start.decimalPoint1);
@@ -154,8 +146,8 @@ void frmConfigLCD::fillLists()
     combolist::choose(ui->cboSP1, start.startPoint1);
     combolist::choose(ui->cboSP2, start.startPoint2);
 
-    addStartupScreens(ui->cboSpage1);
-    addStartupScreens(ui->cboSpage2);
+    ui->cboSpage1->addItems(ConfigChoices::startupScreens());
+    ui->cboSpage2->addItems(ConfigChoices::startupScreens());
     combolist::choose(ui->cboSpage1, start.startupScreen1);
     combolist::choose(ui->cboSpage2, start.startupScreen2);
 }
@@ -298,7 +290,7 @@ void frmConfigLCD::recordUpload(const QDateTime &written, bool sent)
 
 void frmConfigLCD::saveSettings()
 {
-    const int slaveId = combolist::position(ui->cboSID) + 1;
+    const int slaveId = combolist::position(ui->cboSID) + ConfigChoices::slaveIds.first;
     modINI::WriteIni(lcdSection, QStringLiteral("Slave"), QString::number(slaveId));
     for (int i = 0; i < ConfigImage::MessageCount; ++i)
         modINI::WriteIni(lcdSection, rowKey(i), txtMessage[static_cast<size_t>(i)]->text());

@@ -1,6 +1,6 @@
 #include "diagnosis.h"
 
-#include "crc16.h"
+#include "modbusanswer.h"
 #include "serialsettings.h"
 
 #include <optional>
@@ -18,14 +18,10 @@ constexpr int kSplitSharePercent = 25;
 constexpr double kSplitWireTimes = 2.0;
 
 constexpr quint8 kWriteMultipleRegisters = 0x10;
-constexpr quint8 kExceptionFlag = 0x80;
 constexpr quint8 kBroadcastAddress = 0;
 // A function 16 answer repeats the request's slave address, function code, start address and
 // register count; only bytes beyond those can tell an echo from an answer.
 constexpr int kFunction16AnswerHead = 6;
-// The shortest frame that carries a slave address, a function code and a CRC: an exception answer.
-constexpr int kShortestAnswer = 5;
-constexpr int kWholeAnswer = 8;
 
 const QString kNoAnswerText = QStringLiteral(
     "check the wiring, the baud rate and format, and the slave address; a display set up at "
@@ -83,18 +79,13 @@ bool looksLikeEcho(const TrafficRecord &record)
 }
 
 //! A frame with a good CRC whose slave address or function code is not the request's; an
-//! exception answer from the addressed slave is its own.
+//! exception answer from the addressed slave is its own. No device answers a broadcast, so
+//! whatever came then says nothing about addresses.
 bool fromAnotherDevice(const TrafficRecord &record)
 {
-    const QByteArray &sent = record.sent;
-    const QByteArray frame = record.received.left(kWholeAnswer);
-    if (sent.size() < 2 || quint8(sent.at(0)) == kBroadcastAddress ||
-        frame.size() < kShortestAnswer || !modbuscrc::hasValidCrc(frame))
+    if (record.sent.isEmpty() || quint8(record.sent.at(0)) == kBroadcastAddress)
         return false;
-    const quint8 function = quint8(sent.at(1));
-    const quint8 answeredFunction = quint8(frame.at(1));
-    return frame.at(0) != sent.at(0) ||
-           (answeredFunction != function && answeredFunction != (function | kExceptionFlag));
+    return modbusanswer::judge(record.sent, record.received) == modbusanswer::Verdict::OtherDevice;
 }
 
 } // namespace
