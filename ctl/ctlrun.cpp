@@ -206,7 +206,7 @@ public:
             failed.device = device;
             failed.settings = line.settings;
             failed.outcome = TrafficOutcome::PortError;
-            reportPortError(error.message());
+            reportPortError(error);
             record(failed);
             return finish(line.echo);
         }
@@ -228,8 +228,8 @@ public:
                          .arg(result.discarded.size())
                          .arg(hextext::bytes(result.discarded)));
             const bool portFailed = result.record.outcome == TrafficOutcome::PortError;
-            if (portFailed)
-                reportPortError(result.portError);
+            if (portFailed && result.portError)
+                reportPortError(*result.portError);
             record(result.record);
             if (portFailed)
                 break;
@@ -256,9 +256,9 @@ private:
         m_console.err.flush();
     }
 
-    void reportPortError(const QString &message)
+    void reportPortError(const CommError &error)
     {
-        m_console.err << porthint::describe(CommError(message), modINI::iniFilePath());
+        m_console.err << porthint::describe(error, modINI::iniFilePath());
         m_console.err.flush();
     }
 
