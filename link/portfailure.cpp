@@ -51,11 +51,15 @@ Kind ofOpen(QSerialPort::SerialPortError error, int systemError, bool)
     switch (systemError) {
     case ERROR_SHARING_VIOLATION:
         return Kind::InUse;
+    // The name opened, but the device behind it takes no serial port settings.
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_INVALID_HANDLE:
+        return Kind::NotSerial;
     case ERROR_GEN_FAILURE:
     case ERROR_DEVICE_NOT_CONNECTED:
         return Kind::NoHardware;
     default:
-        return error == QSerialPort::ResourceError ? Kind::Vanished : Kind::Other;
+        return error == QSerialPort::ResourceError ? Kind::NoHardware : Kind::Other;
     }
 }
 

@@ -1,6 +1,8 @@
 #include "frmconfiglcd.h"
 #include "portmap.h"
 
+#include "appearance.h"
+#include "captionfit.h"
 #include "configwindowline.h"
 #include "fakeserialdevice.h"
 #include "messagebox.h"
@@ -120,6 +122,9 @@ private:
     }
 
 private slots:
+    // The program's own font, as its start registers it where the system lacks Tahoma.
+    void initTestCase() { appearance::registerTahoma(); }
+
     void init()
     {
         m_line = std::make_unique<ConfigWindowLine>();
@@ -148,6 +153,16 @@ private slots:
         QVERIFY(!window.serialPort());
     }
 
+    // Measured with the font the program draws in, as this system and as Windows draw it.
+    void captionsFitWithTheProgramsFont()
+    {
+        frmConfigLCD window;
+        window.show();
+        QCOMPARE(captionFamily(window), QStringLiteral("Tahoma"));
+        const QStringList clipped = clippedCaptions(window);
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+    }
+
     void controls_data()
     {
         QTest::addColumn<QString>("kind");
@@ -165,7 +180,8 @@ private slots:
         row("cboSID", "QComboBox", "Frame1", "", 2040, 360, 855, 315);
         row("Label2", "QLabel", "Frame1", "Set LCD Baud Rate", 120, 960, 1575, 255);
         row("cboBR", "QComboBox", "Frame1", "", 2040, 840, 855, 315);
-        row("Label3", "QLabel", "Frame1", "Set LCD Data Format", 120, 1440, 1575, 255);
+        // Wider than drawn, so that the caption fits with Windows' Tahoma.
+        row("Label3", "QLabel", "Frame1", "Set LCD Data Format", 120, 1440, 1665, 255);
         row("cboDF", "QComboBox", "Frame1", "", 2040, 1320, 855, 315);
         row("Frame2", "QGroupBox", "frmConfigLCD", "Messages", 480, 2400, 3375, 2775);
         row("Label4", "QLabel", "Frame2", "1", 240, 360, 255, 255);

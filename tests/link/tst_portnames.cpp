@@ -39,6 +39,9 @@ private slots:
         const QString name = QStringLiteral("COM%1").arg(port);
         const std::wstring dosName = name.toStdWString();
         QVERIFY(::DefineDosDeviceW(DDD_RAW_TARGET_PATH, dosName.c_str(), L"\\Device\\Null"));
+        // Wine 8 accepts the definition of some of these names only (COM10 and COM20 do).
+        wchar_t target[MAX_PATH] = {};
+        const bool defined = ::QueryDosDeviceW(dosName.c_str(), target, MAX_PATH) != 0;
         std::optional<CommError> failure;
         try {
             comm.setPortOpen(true);
@@ -48,7 +51,7 @@ private slots:
         ::DefineDosDeviceW(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE,
                            dosName.c_str(), L"\\Device\\Null");
         QCOMPARE(qt.serialPort().portName(), name);
-        if (failure) {
+        if (defined && failure) {
             QVERIFY2(failure->kind() != CommError::Kind::NotFound, qPrintable(failure->message()));
             QVERIFY2(failure->message().startsWith(name + QStringLiteral(": ")),
                      qPrintable(failure->message()));
