@@ -260,10 +260,15 @@ bool frmMain::applyToPort(const std::function<void()> &operation)
         operation();
         return true;
     } catch (const CommError &error) {
-        porthint::report(error, modINI::iniFilePath());
-        messagebox::show(this, portErrorText);
+        showPortError(error);
         return false;
     }
+}
+
+void frmMain::showPortError(const CommError &error)
+{
+    porthint::report(error, modINI::iniFilePath());
+    messagebox::show(this, portErrorText, porthint::summary(error, modINI::iniFilePath()));
 }
 
 // The caption is the connection state. UseRts follows "Use RTS" on every press, even one
@@ -287,8 +292,7 @@ void frmMain::connectPressed()
             showConnected(false);
         }
     } catch (const CommError &error) {
-        porthint::report(error, modINI::iniFilePath());
-        messagebox::show(this, portErrorText);
+        showPortError(error);
     }
 }
 
@@ -316,8 +320,8 @@ void frmMain::configChosen()
     try {
         if (MSComm1.portOpen())
             MSComm1.setPortOpen(false);
-    } catch (const CommError &) {
-        messagebox::show(this, portErrorText);
+    } catch (const CommError &error) {
+        showPortError(error);
         return;
     }
     modVariables::UseRts = ui->Check1->isChecked();
@@ -393,8 +397,8 @@ void frmMain::runExchange(int requestLength, int waitTicks)
 {
     const Exchange::Outcome outcome = m_exchange.run(requestLength, waitTicks);
     recordExchange(outcome);
-    if (outcome == Exchange::Outcome::PortError)
-        messagebox::show(this, portErrorText);
+    if (outcome == Exchange::Outcome::PortError && m_exchange.portError())
+        showPortError(*m_exchange.portError());
     if (m_closePending)
         close();
 }

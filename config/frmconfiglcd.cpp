@@ -90,32 +90,35 @@ void frmConfigLCD::load()
 {
     MSComm1 = std::make_unique<MSComm>(portmap::devicePath,
                                        m_deviceFactory ? m_deviceFactory() : nullptr);
-    if (!openPort()) {
+    try {
+        openPort();
+    } catch (const CommError &error) {
         // The window still opens, showing what the load got done; without a port there is
         // nothing to send to until the window is loaded again.
-        messagebox::show(this, portError);
+        showPortError(error);
         ui->cmdConfig->setEnabled(false);
         return;
     }
     fillLists();
 }
 
-bool frmConfigLCD::openPort()
+void frmConfigLCD::openPort()
 {
-    try {
-        // The display talks to its configuration port at this speed and format only.
-        MSComm1->setSettings(QLatin1String(ConfigImage::LineSettings));
-        bool isNumber = false;
-        const short portNumber = modVariables::CommPortNo.toShort(&isNumber);
-        if (!isNumber)
-            return false;
-        MSComm1->setCommPort(portNumber);
-        MSComm1->setPortOpen(true);
-    } catch (const CommError &error) {
-        porthint::report(error, modINI::iniFilePath());
-        return false;
-    }
-    return true;
+    // The display talks to its configuration port at this speed and format only.
+    MSComm1->setSettings(QLatin1String(ConfigImage::LineSettings));
+    bool isNumber = false;
+    const short portNumber = modVariables::CommPortNo.toShort(&isNumber);
+    if (!isNumber)
+        throw CommError(CommError::Kind::BadSetting,
+                        QStringLiteral("Invalid port number \"%1\"").arg(modVariables::CommPortNo));
+    MSComm1->setCommPort(portNumber);
+    MSComm1->setPortOpen(true);
+}
+
+void frmConfigLCD::showPortError(const CommError &error)
+{
+    porthint::report(error, modINI::iniFilePath());
+    messagebox::show(this, portError, porthint::summary(error, modINI::iniFilePath()));
 }
 
 void frmConfigLCD::fillLists()
@@ -179,10 +182,10 @@ void frmConfigLCD::cmdConfig_Click()
         messagebox::show(this, missing);
         return;
     }
-    if (!sendImage()) {
+    if (const std::optional<CommError> failure = sendImage()) {
         // The display may not have its new ID: keeping the old "Slave" keeps the main
         // window addressing the display as it still is.
-        messagebox::show(this, portError);
+        showPortError(*failure);
         return;
     }
     saveSettings();
@@ -245,10 +248,10 @@ std::array<QString, ConfigImage::MessageCount> frmConfigLCD::messageTexts() cons
     return texts;
 }
 
-bool frmConfigLCD::sendImage()
+std::optional<CommError> frmConfigLCD::sendImage()
 {
     const bool useRts = modVariables::UseRts;
-    bool sent = true;
+    std::optional<CommError> failure;
     QDateTime written;
     m_image.writeMessages(messageTexts());
     try {
@@ -258,19 +261,20 @@ bool frmConfigLCD::sendImage()
         m_image.writeChecksum();
         MSComm1->output(m_image.toByteArray());
         written = QDateTime::currentDateTime();
-    } catch (const CommError &) {
-        sent = false;
+    } catch (const CommError &error) {
+        failure = error;
     }
     // RTS must never stay up: a half-duplex adapter would hold the line for good.
     if (useRts) {
         try {
             MSComm1->setRTSEnable(false);
-        } catch (const CommError &) {
-            sent = false;
+        } catch (const CommError &error) {
+            if (!failure)
+                failure = error;
         }
     }
-    recordUpload(written.isValid() ? written : QDateTime::currentDateTime(), sent);
-    return sent;
+    recordUpload(written.isValid() ? written : QDateTime::currentDateTime(), !failure);
+    return failure;
 }
 
 // A failed write or RTS change is a port error on the record; the upload awaits no reply.

@@ -186,7 +186,7 @@ private:
             failed.device = line.device;
             failed.settings = line.settings;
             failed.outcome = TrafficOutcome::PortError;
-            m_output.reportPortError(error.message());
+            m_output.reportPortError(error);
             m_output.record(failed);
             return false;
         }
@@ -211,8 +211,8 @@ private:
                                   .arg(result.discarded.size())
                                   .arg(hextext::bytes(result.discarded)));
             const bool portFailed = result.record.outcome == TrafficOutcome::PortError;
-            if (portFailed)
-                m_output.reportPortError(result.portError);
+            if (portFailed && result.portError)
+                m_output.reportPortError(*result.portError);
             m_output.record(result.record);
             if (portFailed)
                 break;

@@ -109,7 +109,7 @@ LineExchange::Result LineExchange::run(const QByteArray &request, const Exchange
         }
     } catch (const CommError &error) {
         record.outcome = TrafficOutcome::PortError;
-        result.portError = error.message();
+        result.portError = error;
         if (options.rts) {
             try {
                 m_port.setRTSEnable(false);

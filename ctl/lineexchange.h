@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commerror.h"
 #include "trafficrecord.h"
 
 #include <QByteArray>
@@ -7,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <optional>
 
 class MSComm;
 class QElapsedTimer;
@@ -43,8 +45,8 @@ public:
         TrafficRecord record;
         //! Bytes that were waiting before the request and were thrown away.
         QByteArray discarded;
-        //! The operating system's reason when the outcome is a port error.
-        QString portError;
+        //! Why the outcome is a port error; empty for every other outcome.
+        std::optional<CommError> portError;
     };
 
     //! \a device and \a settings only label the records.

@@ -22,9 +22,9 @@ void RunOutput::note(const QString &text)
     m_console.err.flush();
 }
 
-void RunOutput::reportPortError(const QString &message)
+void RunOutput::reportPortError(const CommError &error)
 {
-    m_console.err << porthint::describe(CommError(message), modINI::iniFilePath());
+    m_console.err << porthint::describe(error, modINI::iniFilePath());
     m_console.err.flush();
 }
 

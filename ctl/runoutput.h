@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class CommError;
 class QIODevice;
 class QTextStream;
 
@@ -33,8 +34,8 @@ public:
     bool openLog(const QString &path);
 
     void note(const QString &text);
-    //! The operating system's reason and a hint, for a port that failed with \a message.
-    void reportPortError(const QString &message);
+    //! The operating system's reason and a hint for a port that failed.
+    void reportPortError(const CommError &error);
     void record(const TrafficRecord &record);
 
     const RunRecords &records() const { return m_records; }

@@ -206,7 +206,7 @@ QJsonObject summaryJson(const RunRecords &records)
 
 QStringList closingLines(const RunRecords &records, bool json, bool localEcho)
 {
-    const QList<LineFinding> findings = diagnose(records, localEcho);
+    const QList<LineFinding> findings = diagnose(records, localEcho, DiagnosisReader::CommandLine);
     if (json) {
         QJsonArray codes;
         for (const LineFinding &finding : findings)

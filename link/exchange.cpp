@@ -29,6 +29,7 @@ Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
     using modVariables::RxBuf;
     m_inProgress = true;
     m_trace = Trace();
+    m_portError.reset();
     m_sinceWrite.invalidate();
     // Arrivals are watched until the judged bytes are read: bytes Qt takes in while counting
     // them did arrive during the wait, and are part of what is judged.
@@ -63,10 +64,11 @@ Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
                 ShowRxFrame(modbusanswer::wholeLength - 1);
             }
         }
-    } catch (const CommError &) {
+    } catch (const CommError &error) {
         m_timer.stop();
         lowerRtsQuietly();
         outcome = Outcome::PortError;
+        m_portError = error;
         if (!m_trace.written.isValid())
             m_trace.written = QDateTime::currentDateTime();
     }

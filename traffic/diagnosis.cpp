@@ -26,15 +26,29 @@ constexpr int kFunction16AnswerHead = 6;
 const QString kNoAnswerText = QStringLiteral(
     "check the wiring, the baud rate and format, and the slave address; a display set up at "
     "another speed stays silent");
-const QString kEchoText = QStringLiteral(
-    "the adapter returns what it sends: set LocalEcho=1 in pravix.ini, or pass --echo");
+// The window reads LocalEcho at each Connect; pravixctl reads it too, and takes --echo.
+const QString kEchoWindowText =
+    QStringLiteral("the adapter returns what it sends: set LocalEcho=1 in section [Settings] of "
+                   "pravix.ini, then connect again");
+const QString kEchoCommandLineText = QStringLiteral(
+    "the adapter returns what it sends: pass --echo, or set LocalEcho=1 in pravix.ini");
 const QString kCrcErrorsText =
     QStringLiteral("noise on the line: check termination resistors, the ground and the cable");
 const QString kLateAnswersText =
     QStringLiteral("the display answers close to the end of the wait; some answers will be missed");
+// Where the latency timer of a USB serial adapter is set depends on the system.
+#if defined(Q_OS_WIN)
+const QString kSplitAnswersText = QStringLiteral(
+    "the adapter delivers in bursts; lower its latency timer: in Device Manager, the port's "
+    "Properties, Port Settings, Advanced, Latency Timer (msec)");
+#elif defined(Q_OS_LINUX)
 const QString kSplitAnswersText =
     QStringLiteral("the adapter delivers in bursts; lower its latency timer, for example "
                    "/sys/bus/usb-serial/devices/ttyUSB0/latency_timer");
+#else
+const QString kSplitAnswersText = QStringLiteral(
+    "the adapter delivers in bursts; lower its latency timer in the settings of its driver");
+#endif
 const QString kWrongSlaveText =
     QStringLiteral("another device answered: check the slave address and that IDs are unique");
 
@@ -135,13 +149,15 @@ void LineDiagnosis::clear()
     *this = LineDiagnosis(m_localEcho);
 }
 
-QList<LineFinding> LineDiagnosis::findings() const
+QList<LineFinding> LineDiagnosis::findings(DiagnosisReader reader) const
 {
     QList<LineFinding> found;
     if (m_exchanges >= kNoAnswerMinExchanges && m_withBytes == 0)
         found.append({QStringLiteral("no-answer"), kNoAnswerText});
     if (!m_localEcho && atLeastShare(m_function16Echoes, m_function16WithBytes, kEchoSharePercent))
-        found.append({QStringLiteral("echo"), kEchoText});
+        found.append({QStringLiteral("echo"), reader == DiagnosisReader::TrafficWindow
+                                                  ? kEchoWindowText
+                                                  : kEchoCommandLineText});
     if (m_exchanges >= kCrcErrorMinExchanges &&
         atLeastShare(m_crcErrorsNotEcho, m_exchanges, kCrcErrorSharePercent))
         found.append({QStringLiteral("crc-errors"), kCrcErrorsText});
@@ -156,10 +172,11 @@ QList<LineFinding> LineDiagnosis::findings() const
     return found;
 }
 
-QList<LineFinding> diagnose(const QList<TrafficRecord> &records, bool localEcho)
+QList<LineFinding> diagnose(const QList<TrafficRecord> &records, bool localEcho,
+                            DiagnosisReader reader)
 {
     LineDiagnosis diagnosis(localEcho);
     for (const TrafficRecord &record : records)
         diagnosis.add(record);
-    return diagnosis.findings();
+    return diagnosis.findings(reader);
 }

@@ -1,5 +1,6 @@
 #include "filesizelimit.h"
 #include "modbusslave.h"
+#include "porthint.h"
 #include "ptypair.h"
 #include "tempsettings.h"
 
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <memory>
 
 #include <signal.h>
@@ -255,7 +257,9 @@ void tst_pravixctl::missingDevice()
     const Run run = pravixctl({"--settings", m_settings->path(), "--device", "/dev/pravix-none",
                                "--json", "send06", "1", "3"});
     QCOMPARE(run.status, 5);
-    QVERIFY2(run.err.contains("/dev/pravix-none: No such file or directory"), qPrintable(run.err));
+    const QString remedy = porthint::hint(CommError::Kind::NotFound, m_settings->path());
+    QCOMPARE(run.err, "pravixctl: /dev/pravix-none: " + qt_error_string(ENOENT) +
+                          "\npravixctl: " + remedy + '\n');
     QVERIFY2(run.out.contains(R"("outcome":"port error")"), qPrintable(run.out));
 
     const Run text = pravixctl({"--settings", m_settings->path(), "--device", "/dev/pravix-none",
@@ -437,7 +441,8 @@ void tst_pravixctl::fullDiskEndsTheLog()
     start(process, arguments);
     const Run run = finish(process);
     QCOMPARE(run.status, 0);
-    QCOMPARE(run.err, "pravixctl: stopped writing the log " + log + ": File too large\n");
+    QCOMPARE(run.err,
+             "pravixctl: stopped writing the log " + log + ": " + qt_error_string(EFBIG) + '\n');
     QVERIFY2(run.out.contains("3 sent, 3 answered"), qPrintable(run.out));
     QVERIFY(file.seek(0));
     QCOMPARE(file.readAll(), whole);
