@@ -180,14 +180,9 @@ private:
             port.setPortOpen(true);
             return true;
         } catch (const CommError &error) {
-            TrafficRecord failed;
-            failed.time = QDateTime::currentDateTime();
-            failed.window = QStringLiteral("pravixctl");
-            failed.device = line.device;
-            failed.settings = line.settings;
-            failed.outcome = TrafficOutcome::PortError;
             m_output.reportPortError(error);
-            m_output.record(failed);
+            m_output.record(
+                portFailureRecord(line.device, line.settings, TrafficRecord::commandLine));
             return false;
         }
     }
@@ -195,7 +190,7 @@ private:
     //! The exchanges, until the count is reached, the port fails or a stop is asked for.
     void exchange(MSComm &port, const Line &line, const Job &job)
     {
-        LineExchange exchange(port, line.device, line.settings);
+        LineExchange exchange(port, line.device, line.settings, TrafficRecord::commandLine);
         const int count = m_arguments.repeat.value_or(1);
         // Without a series Ctrl+C ends the program at once, as any command's.
         if (m_arguments.repeat)
