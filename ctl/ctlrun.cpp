@@ -9,6 +9,7 @@
 #include "modini.h"
 #include "modvariables.h"
 #include "mscomm.h"
+#include "scan.h"
 #include "stoprequest.h"
 #include "writecommands.h"
 
@@ -235,6 +236,8 @@ int run(const Arguments &arguments, Console &console)
     case Command::Profile:
         console.out << defaultProfile();
         return 0;
+    case Command::Scan:
+        return scan(arguments, console);
     case Command::Send05:
     case Command::Send06:
     case Command::Send16:
