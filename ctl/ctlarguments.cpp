@@ -52,15 +52,16 @@ struct CommandName
     QStringList operands;
 };
 
-const std::array<CommandName, 5> commands = {{
+const std::array<CommandName, 6> commands = {{
     {Command::Send05, "send05", {QStringLiteral("ADDRESS"), QStringLiteral("VALUE")}},
     {Command::Send06, "send06", {QStringLiteral("ADDRESS"), QStringLiteral("VALUE")}},
     {Command::Send16, "send16", {QStringLiteral("ADDRESS"), QStringLiteral("TEXT")}},
     {Command::Configure, "configure", {QStringLiteral("PROFILE")}},
     {Command::Profile, "profile", {}},
+    {Command::Ports, "ports", {}},
 }};
 
-const QString commandList = QStringLiteral("send05, send06, send16, configure, profile");
+const QString commandList = QStringLiteral("send05, send06, send16, configure, profile, ports");
 
 //! Thrown inside the parser only: the one line that tells the user what was wrong.
 struct UsageError
@@ -162,6 +163,13 @@ void refuseInapplicable(Command command, const QSet<QString> &given)
                            .arg(option));
         }
     }
+    if (command == Command::Ports) {
+        for (const QString &option : given) {
+            if (option != QLatin1String("settings") && option != QLatin1String("json"))
+                refuse(
+                    QStringLiteral("--%1 does not apply to ports, which only lists").arg(option));
+        }
+    }
 }
 
 void readOperands(Arguments &parsed, const QStringList &operands)
@@ -193,6 +201,7 @@ void readOperands(Arguments &parsed, const QStringList &operands)
                                   "input"));
         break;
     case Command::Profile:
+    case Command::Ports:
     case Command::None:
         break;
     }
@@ -343,6 +352,8 @@ QString helpText()
         "  configure PROFILE      upload the configuration a profile file describes\n"
         "                         (PROFILE - reads standard input)\n"
         "  profile                print a commented profile with the window's defaults\n"
+        "  ports                  list the serial devices there are and the port number that\n"
+        "                         reaches each, as the program's Ports window does\n"
         "\n"
         "Options (port, line settings and slave default to the settings file's):\n"
         "  --settings FILE        use FILE as the settings file\n"
@@ -356,7 +367,8 @@ QString helpText()
         "  --repeat N             run the exchange N times and end with a summary line\n"
         "                         and a diagnosis line for whatever looks wrong with the line\n"
         "  --interval MS          pause between repeated exchanges (default 0)\n"
-        "  --json                 one JSON object per exchange instead of text\n"
+        "  --json                 one JSON object per exchange (ports: per device) instead of\n"
+        "                         text\n"
         "  --echo                 the adapter echoes what it sends: drop that copy\n"
         "  --log FILE             append every exchange to FILE as CSV\n"
         "  --save                 configure: save Slave and row1-row6 as the window does\n"

@@ -10,6 +10,7 @@
 #include "mscomm.h"
 #include "porthint.h"
 #include "portmap.h"
+#include "portsreport.h"
 #include "runreport.h"
 #include "serialsettings.h"
 #include "storedline.h"
@@ -304,6 +305,16 @@ int run(const Arguments &arguments, Console &console)
     }
     if (arguments.command == Command::Profile) {
         console.out << defaultProfile();
+        return 0;
+    }
+    if (arguments.command == Command::Ports) {
+        if (!arguments.settingsFile.isEmpty())
+            modINI::setIniFilePath(arguments.settingsFile);
+        const PortSurvey survey = PortSurvey::take(DeviceLookup::system());
+        const QStringList lines =
+            arguments.json ? portsreport::jsonLines(survey) : portsreport::textLines(survey);
+        for (const QString &line : lines)
+            console.out << line << '\n';
         return 0;
     }
     return Runner(arguments, console).run();
