@@ -38,6 +38,8 @@ PortsWindow::PortsWindow(DeviceLookup lookup, QWidget *parent)
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setWordWrap(false);
+    // Tab leaves the list for the port number, as it would leave any single choice.
+    m_table->setTabKeyNavigation(false);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_numbers->setTextInteractionFlags(Qt::TextSelectableByMouse);
