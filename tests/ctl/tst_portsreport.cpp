@@ -54,15 +54,16 @@ void tst_portsreport::textAndJson()
 
     const QStringList json = ctl::portsreport::jsonLines(survey);
     QCOMPARE(json.size(), 3);
-    const QJsonObject first = QJsonDocument::fromJson(json.at(0).toUtf8()).object();
-    QCOMPARE(first.value("device").toString(), s0);
-    QCOMPARE(first.value("port_name").toString(), QStringLiteral("ttyS0"));
-    QVERIFY(first.value("description").isNull());
-    QVERIFY(first.value("usb_id").isNull());
-    QVERIFY(first.value("stable_name").isNull());
-    QCOMPARE(first.value("ports").toArray(), QJsonArray());
+    QCOMPARE(QJsonDocument::fromJson(json.at(0).toUtf8()).object(),
+             QJsonObject({{"device", s0},
+                          {"port_name", "ttyS0"},
+                          {"description", QJsonValue()},
+                          {"manufacturer", QJsonValue()},
+                          {"serial_number", QJsonValue()},
+                          {"usb_id", QJsonValue()},
+                          {"stable_name", QJsonValue()},
+                          {"ports", QJsonArray()}}));
     const QJsonObject second = QJsonDocument::fromJson(json.at(1).toUtf8()).object();
-    QCOMPARE(second.value("serial_number").toString(), QStringLiteral("A1234567"));
     QCOMPARE(second.value("usb_id").toString(), QStringLiteral("0403:6001"));
     QCOMPARE(second.value("stable_name").toString(), stable);
     QCOMPARE(second.value("ports").toArray(), QJsonArray({1, 3}));
