@@ -266,9 +266,7 @@ void TestFrmMainStartup::startsDisconnectedWithPortClosed()
 void TestFrmMainStartup::portEntriesSayWhatIsBehindThem()
 {
     FakeDevices fake;
-    SerialDeviceInfo adapter = fake.info(QStringLiteral("ttyUSB0"));
-    adapter.description = QStringLiteral("FT232R USB UART");
-    adapter.serialNumber = QStringLiteral("A1234567");
+    const SerialDeviceInfo adapter = fake.ftdiAdapter(QStringLiteral("ttyUSB0"));
     m_settings->writeRaw("[Ports]\n3=" + adapter.systemLocation.toUtf8() + "\n");
     frmMain window;
     window.setDeviceLookup(fake.lookup());

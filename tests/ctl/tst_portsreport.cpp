@@ -20,12 +20,7 @@ void tst_portsreport::textAndJson()
 {
     TempSettings settings;
     FakeDevices fake;
-    SerialDeviceInfo ftdi = fake.info(QStringLiteral("ttyUSB0"));
-    ftdi.description = QStringLiteral("FT232R USB UART");
-    ftdi.manufacturer = QStringLiteral("FTDI");
-    ftdi.serialNumber = QStringLiteral("A1234567");
-    ftdi.vendorId = 0x0403;
-    ftdi.productId = 0x6001;
+    const SerialDeviceInfo ftdi = fake.ftdiAdapter(QStringLiteral("ttyUSB0"));
     fake.add(ftdi, QStringLiteral("usb-FTDI_A1234567"));
     const SerialDeviceInfo bare = fake.info(QStringLiteral("ttyS0"));
     fake.add(bare);

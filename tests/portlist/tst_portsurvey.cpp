@@ -19,9 +19,7 @@ void tst_portsurvey::devicesAndWhatEachNumberReaches()
 {
     TempSettings settings;
     FakeDevices fake;
-    SerialDeviceInfo ftdi = fake.info(QStringLiteral("ttyUSB10"));
-    ftdi.description = QStringLiteral("FT232R USB UART");
-    ftdi.serialNumber = QStringLiteral("A1234567");
+    const SerialDeviceInfo ftdi = fake.ftdiAdapter(QStringLiteral("ttyUSB10"));
     fake.add(ftdi, QStringLiteral("usb-FTDI"));
     SerialDeviceInfo plain = fake.info(QStringLiteral("ttyUSB2"));
     plain.manufacturer = QStringLiteral("Prolific");

@@ -78,9 +78,7 @@ void tst_portswindow::init()
 {
     m_settings = std::make_unique<TempSettings>();
     m_fake = std::make_unique<FakeDevices>();
-    m_ftdi = m_fake->info(QStringLiteral("ttyUSB0"));
-    m_ftdi.description = QStringLiteral("FT232R USB UART");
-    m_ftdi.serialNumber = QStringLiteral("A1234567");
+    m_ftdi = m_fake->ftdiAdapter(QStringLiteral("ttyUSB0"));
     m_fake->add(m_ftdi, ftdiLink);
     m_fake->add(m_fake->info(QStringLiteral("ttyACM0")));
     m_messages = std::make_unique<MessageCatcher>();

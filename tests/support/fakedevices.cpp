@@ -34,6 +34,17 @@ SerialDeviceInfo FakeDevices::info(const QString &name) const
     return device;
 }
 
+SerialDeviceInfo FakeDevices::ftdiAdapter(const QString &name) const
+{
+    SerialDeviceInfo device = info(name);
+    device.description = QStringLiteral("FT232R USB UART");
+    device.manufacturer = QStringLiteral("FTDI");
+    device.serialNumber = QStringLiteral("A1234567");
+    device.vendorId = 0x0403;
+    device.productId = 0x6001;
+    return device;
+}
+
 void FakeDevices::add(const SerialDeviceInfo &device, const QString &stableLink)
 {
     if (!QFileInfo::exists(device.systemLocation)) {

@@ -19,6 +19,8 @@ public:
 
     //! A device "<folder>/<name>" with nothing else known; an absolute name is taken as it is.
     SerialDeviceInfo info(const QString &name) const;
+    //! An FTDI USB adapter "<folder>/<name>": FT232R USB UART, FTDI, A1234567, 0403:6001.
+    SerialDeviceInfo ftdiAdapter(const QString &name) const;
     /*! Lists the device, made as a file unless it exists (a pseudo-terminal stays itself); with
      * \a stableLink, a link of that name in the stable-name folder leads to it. */
     void add(const SerialDeviceInfo &device, const QString &stableLink = QString());
