@@ -15,21 +15,6 @@ namespace {
 const QString settingsOption = QStringLiteral("settings");
 const QString logOption = QStringLiteral("log");
 
-// Whether the environment names a window system to start. Elsewhere than on X11 and Wayland
-// desktops there always is one.
-bool windowSystemNamed()
-{
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        if (!qEnvironmentVariableIsEmpty(variable))
-            return true;
-    }
-    return false;
-#else
-    return true;
-#endif
-}
-
 } // namespace
 
 QString versionText()
@@ -54,19 +39,6 @@ void addOptions(QCommandLineParser &parser)
         QStringLiteral("Append every exchange and upload to <file>, one CSV line each as it "
                        "ends."),
         QStringLiteral("file")));
-}
-
-bool consoleOnly(const QStringList &arguments)
-{
-    QCommandLineParser parser;
-    addOptions(parser);
-    // Arguments the toolkit itself takes (-platform, -style, ...) fail this parse; they need
-    // the window system anyway. Without one, the toolkit would abort before the refusal of an
-    // unknown option could be printed.
-    if (!parser.parse(arguments))
-        return !windowSystemNamed();
-    return parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
-           parser.isSet(QStringLiteral("version"));
 }
 
 bool apply(const QCommandLineParser &parser, QString *error)

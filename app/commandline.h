@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 #include <memory>
 
@@ -15,10 +14,6 @@ namespace commandline {
 QString versionText();
 
 void addOptions(QCommandLineParser &parser);
-
-//! True when \a arguments ask only for help or the version, or are refused while no window
-//! system is there: no window is needed then.
-bool consoleOnly(const QStringList &arguments);
 
 /*! Carries out what the parsed options ask for: --settings names the settings file. False,
  * with the reason in \a error, for a file that cannot be used or a stray argument. */

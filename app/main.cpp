@@ -1,5 +1,6 @@
 #include "appearance.h"
 #include "commandline.h"
+#include "consolestart.h"
 #include "frmmain.h"
 #include "trafficlog.h"
 #include "trafficrecorder.h"
@@ -20,7 +21,8 @@ int main(int argc, char *argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
     // Help and version are answered without a window system, so they work over ssh too.
     std::unique_ptr<QCoreApplication> app;
-    if (commandline::consoleOnly(arguments))
+    if (consolestart::consoleOnly(arguments, commandline::addOptions,
+                                  consolestart::Windows::Needed))
         app = std::make_unique<QCoreApplication>(argc, argv);
     else
         app = std::make_unique<QApplication>(argc, argv);

@@ -80,11 +80,20 @@ bool makeRaw(int fd, const LineSettings *line)
 
 } // namespace
 
-PseudoTerminal::PseudoTerminal(QObject *parent) : QObject(parent) {}
+PseudoTerminal::PseudoTerminal(QObject *parent) : LineEnd(parent) {}
 
 PseudoTerminal::~PseudoTerminal()
 {
     closeAll();
+}
+
+bool PseudoTerminal::available()
+{
+#ifdef Q_OS_UNIX
+    return true;
+#else
+    return false;
+#endif
 }
 
 bool PseudoTerminal::open(const LineSettings &initial, QString *error)
@@ -113,8 +122,7 @@ bool PseudoTerminal::open(const LineSettings &initial, QString *error)
     return true;
 #else
     Q_UNUSED(initial);
-    *error = QStringLiteral("the simulated display needs a pseudo-terminal, which only POSIX "
-                            "systems (Linux, macOS, the BSDs) offer");
+    *error = QStringLiteral("this system has no pseudo-terminals");
     return false;
 #endif
 }
@@ -211,9 +219,8 @@ void PseudoTerminal::readAvailable()
         // The device side is held open here, so this is no master hanging up but a broken
         // terminal; stop watching it rather than spin on an endless readable state.
         m_notifier->setEnabled(false);
-        emit failed(n == 0
-                        ? QStringLiteral("the pseudo-terminal was closed")
-                        : QStringLiteral("reading the pseudo-terminal failed: ") + systemError());
+        emit failed(n == 0 ? m_devicePath + QStringLiteral(": the pseudo-terminal was closed")
+                           : m_devicePath + QStringLiteral(": reading failed: ") + systemError());
         break;
     }
     if (!bytes.isEmpty())

@@ -1,13 +1,8 @@
 #pragma once
 
-#include "linesettings.h"
-
-#include <QByteArray>
-#include <QObject>
-#include <QString>
+#include "lineend.h"
 
 #include <memory>
-#include <optional>
 
 class QSocketNotifier;
 
@@ -22,7 +17,7 @@ namespace lcdsim {
  * The terminal's speed and character format are whatever the master last set on its side; the
  * simulator's side reads them back (on Linux the two sides share one set of terminal settings).
  */
-class PseudoTerminal : public QObject
+class PseudoTerminal : public LineEnd
 {
     Q_OBJECT
 
@@ -32,26 +27,30 @@ public:
     PseudoTerminal(const PseudoTerminal &) = delete;
     PseudoTerminal &operator=(const PseudoTerminal &) = delete;
 
+    //! True on the systems that offer pseudo-terminals.
+    static bool available();
+
     /*! Creates the terminal with its line at the given settings, as a port no master has set up
      * yet; false with the reason in *error. */
     bool open(const LineSettings &initial, QString *error);
     //! The device a master opens, for example /dev/pts/5.
-    QString devicePath() const { return m_devicePath; }
+    QString devicePath() const override { return m_devicePath; }
 
     /*! Makes path a symbolic link to the device, removed again when this object goes. An
      * existing symbolic link there (left by an earlier run) is replaced; any other file is not. */
     bool makeLink(const QString &path, QString *error);
 
     //! The line as the master has set it; std::nullopt when it cannot be read.
-    std::optional<LineSettings> lineSettings() const;
+    std::optional<LineSettings> lineSettings() const override;
 
     //! Puts bytes on the line; false when the master's side did not take them all.
-    bool write(const QByteArray &bytes);
+    bool write(const QByteArray &bytes) override;
 
-signals:
-    void received(const QByteArray &bytes);
-    //! The terminal can no longer be read.
-    void failed(const QString &reason);
+    //! Bytes pass at once, so the simulator spends their wire time.
+    bool pacesItself() const override { return false; }
+
+    //! The master sets the line; the terminal carries whatever it set.
+    void listenAt(const LineSettings &) override {}
 
 private:
     void readAvailable();

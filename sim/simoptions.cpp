@@ -4,68 +4,195 @@
 
 #include <QCommandLineParser>
 #include <QRandomGenerator>
-#include <QtGlobal>
 
+#include <functional>
 #include <limits>
+#include <vector>
 
 namespace lcdsim {
+
+const QString noWindowOption = QStringLiteral("no-window");
+
 namespace {
 
-const QString idOption = QStringLiteral("id");
+const QString portOption = QStringLiteral("port");
 const QString linkOption = QStringLiteral("link");
-const QString silentOption = QStringLiteral("silent");
-const QString delayOption = QStringLiteral("delay");
-const QString badCrcOption = QStringLiteral("bad-crc");
-const QString truncateOption = QStringLiteral("truncate");
-const QString gapOption = QStringLiteral("gap");
-const QString noWindowOption = QStringLiteral("no-window");
-const QString baudOption = QStringLiteral("baud");
-const QString formatOption = QStringLiteral("format");
-const QString turnaroundOption = QStringLiteral("turnaround");
-const QString echoOption = QStringLiteral("echo");
-const QString noiseOption = QStringLiteral("noise");
-const QString seedOption = QStringLiteral("seed");
 
 // Longest delay or gap accepted: a minute is far beyond any master's patience.
 constexpr int longestWaitMs = 60000;
 
-//! The option's value as a whole number within [lowest, highest], or std::nullopt.
-std::optional<int> number(const QCommandLineParser &parser, const QString &name, int lowest,
-                          int highest, QString *error)
+/*! One option: how it is declared, and how its value, once given, reaches the options; false
+ * with the reason in *error for a value out of range. A switch ignores the value; an option
+ * read before the application starts has no reader here. */
+struct OptionRule
 {
-    bool ok = false;
-    const int value = parser.value(name).toInt(&ok);
-    if (ok && value >= lowest && value <= highest)
-        return value;
-    *error = QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\"")
-                 .arg(name)
-                 .arg(lowest)
-                 .arg(highest)
-                 .arg(parser.value(name));
-    return std::nullopt;
+    QCommandLineOption option;
+    std::function<bool(const QString &value, SimOptions &options, QString *error)> read;
+};
+
+//! A whole number from lowest to highest, handed to store.
+OptionRule wholeNumber(const QString &name, const QString &description, const QString &valueName,
+                       int lowest, int highest, void (*store)(SimOptions &, int))
+{
+    return {QCommandLineOption(name, description, valueName),
+            [=](const QString &value, SimOptions &options, QString *error) {
+                bool ok = false;
+                const int number = value.toInt(&ok);
+                if (!ok || number < lowest || number > highest) {
+                    *error = QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\"")
+                                 .arg(name)
+                                 .arg(lowest)
+                                 .arg(highest)
+                                 .arg(value);
+                    return false;
+                }
+                store(options, number);
+                return true;
+            }};
 }
 
-//! The line the display listens at, from --baud and --format.
-std::optional<LineSettings> lineSettings(const QCommandLineParser &parser, QString *error)
+//! A switch that turns on one of the faults.
+OptionRule fault(const QString &name, const QString &description, bool Misbehaviour::*flag)
 {
-    int rate = LineSettings().baudRate;
-    if (parser.isSet(baudOption)) {
-        bool ok = false;
-        rate = parser.value(baudOption).toInt(&ok);
-        if (!ok || !LineSettings::isStandardRate(rate)) {
-            *error = QStringLiteral("--baud takes a standard rate from 300 to 115200, not \"%1\"")
-                         .arg(parser.value(baudOption));
-            return std::nullopt;
-        }
+    return {QCommandLineOption(name, description),
+            [flag](const QString &, SimOptions &options, QString *) {
+                options.misbehaviour.*flag = true;
+                return true;
+            }};
+}
+
+//! A name that must not be empty, handed to store.
+OptionRule name(const QString &option, const QString &description, const QString &valueName,
+                QString SimOptions::*store)
+{
+    return {QCommandLineOption(option, description, valueName),
+            [option, store](const QString &value, SimOptions &options, QString *error) {
+                if (value.isEmpty()) {
+                    *error = QStringLiteral("--%1 cannot be empty").arg(option);
+                    return false;
+                }
+                options.*store = value;
+                return true;
+            }};
+}
+
+bool readBaud(const QString &value, SimOptions &options, QString *error)
+{
+    bool ok = false;
+    const int rate = value.toInt(&ok);
+    if (!ok || !LineSettings::isStandardRate(rate)) {
+        *error = QStringLiteral("--baud takes a standard rate from 300 to 115200, not \"%1\"")
+                     .arg(value);
+        return false;
     }
-    const QString format =
-        parser.isSet(formatOption) ? parser.value(formatOption) : QStringLiteral("8N1");
-    const auto line = LineSettings::withFormat(rate, format);
-    if (!line)
+    options.line.baudRate = rate;
+    return true;
+}
+
+bool readFormat(const QString &value, SimOptions &options, QString *error)
+{
+    const auto line = LineSettings::withFormat(options.line.baudRate, value);
+    if (!line) {
         *error = QStringLiteral("--format takes data bits 5 to 8, parity N, E or O and stop bits "
                                 "1 or 2, such as 8N1, not \"%1\"")
-                     .arg(format);
-    return line;
+                     .arg(value);
+        return false;
+    }
+    options.line = *line;
+    return true;
+}
+
+bool readNoise(const QString &value, SimOptions &options, QString *error)
+{
+    bool ok = false;
+    const double noise = value.toDouble(&ok);
+    if (!ok || noise < 0 || noise > 1) {
+        *error = QStringLiteral("--noise takes a probability from 0 to 1, not \"%1\"").arg(value);
+        return false;
+    }
+    options.misbehaviour.noise = noise;
+    return true;
+}
+
+bool readSeed(const QString &value, SimOptions &options, QString *error)
+{
+    bool ok = false;
+    options.misbehaviour.noiseSeed = value.toUInt(&ok);
+    if (!ok)
+        *error = QStringLiteral("--seed takes a whole number from 0 to %1, not \"%2\"")
+                     .arg(std::numeric_limits<quint32>::max())
+                     .arg(value);
+    return ok;
+}
+
+const std::vector<OptionRule> &rules()
+{
+    static const std::vector<OptionRule> table = {
+        wholeNumber(QStringLiteral("id"),
+                    QStringLiteral("Answer as slave N (1 to 247, default 1)."), QStringLiteral("N"),
+                    LcdSlave::firstSlaveId, LcdSlave::lastSlaveId,
+                    [](SimOptions &o, int n) { o.slaveId = n; }),
+        name(portOption,
+             QStringLiteral("Play the display on the serial port NAME (COM11, /dev/ttyUSB1) "
+                            "instead of on a pseudo-terminal."),
+             QStringLiteral("NAME"), &SimOptions::portName),
+        name(linkOption,
+             QStringLiteral("Also make PATH a symbolic link to the pseudo-terminal (removed at "
+                            "exit)."),
+             QStringLiteral("PATH"), &SimOptions::linkPath),
+        fault(QStringLiteral("silent"), QStringLiteral("Never answer."), &Misbehaviour::silent),
+        wholeNumber(QStringLiteral("delay"),
+                    QStringLiteral("Send every answer MS milliseconds late."), QStringLiteral("MS"),
+                    0, longestWaitMs, [](SimOptions &o, int n) { o.misbehaviour.delayMs = n; }),
+        fault(QStringLiteral("bad-crc"), QStringLiteral("Send answers with a wrong CRC."),
+              &Misbehaviour::badCrc),
+        wholeNumber(QStringLiteral("truncate"),
+                    QStringLiteral("Send only the first K bytes of every answer."),
+                    QStringLiteral("K"), 0, 255,
+                    [](SimOptions &o, int n) { o.misbehaviour.truncateTo = n; }),
+        wholeNumber(QStringLiteral("gap"),
+                    QStringLiteral("Line silence in MS milliseconds that ends a frame (default: "
+                                   "3.5 characters at the line the display listens at, 4 ms at "
+                                   "9600 8N1)."),
+                    QStringLiteral("MS"), 1, longestWaitMs,
+                    [](SimOptions &o, int n) { o.silenceGapMs = n; }),
+        {QCommandLineOption(QStringLiteral("baud"),
+                            QStringLiteral("Listen at RATE baud until a configuration image says "
+                                           "otherwise (300 to 115200, default 9600)."),
+                            QStringLiteral("RATE")),
+         readBaud},
+        {QCommandLineOption(QStringLiteral("format"),
+                            QStringLiteral("Listen for characters of this format, such as 8N1, "
+                                           "8N2 or 8E1 (default 8N1). A pseudo-terminal carries "
+                                           "no parity, so there a master at another parity is "
+                                           "answered all the same."),
+                            QStringLiteral("FORMAT")),
+         readFormat},
+        wholeNumber(QStringLiteral("turnaround"),
+                    QStringLiteral("Start an answer MS milliseconds after the request's last byte "
+                                   "(default 3)."),
+                    QStringLiteral("MS"), 0, longestWaitMs,
+                    [](SimOptions &o, int n) { o.turnaroundMs = n; }),
+        fault(QStringLiteral("echo"),
+              QStringLiteral("Send every byte straight back, as a two-wire adapter without echo "
+                             "suppression does."),
+              &Misbehaviour::echo),
+        {QCommandLineOption(QStringLiteral("noise"),
+                            QStringLiteral("Flip one bit in each answer byte with probability P "
+                                           "(0 to 1)."),
+                            QStringLiteral("P")),
+         readNoise},
+        {QCommandLineOption(QStringLiteral("seed"),
+                            QStringLiteral("Start the noise from seed S, to repeat a run "
+                                           "(default: a new seed each run, shown at start)."),
+                            QStringLiteral("S")),
+         readSeed},
+        {QCommandLineOption(noWindowOption,
+                            QStringLiteral("Console only: no window, the log on standard "
+                                           "output.")),
+         nullptr},
+    };
+    return table;
 }
 
 } // namespace
@@ -74,48 +201,12 @@ void addOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(
         QStringLiteral("A simulated 2 x 16 character LCD answering as a Modbus RTU slave on a "
-                       "pseudo-terminal. The first line of output names the device to open."));
+                       "pseudo-terminal, or with --port on a serial port. The first line of "
+                       "output names the device to open."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({
-        {idOption, QStringLiteral("Answer as slave N (1 to 247, default 1)."), QStringLiteral("N")},
-        {linkOption,
-         QStringLiteral("Also make PATH a symbolic link to the device (removed at exit)."),
-         QStringLiteral("PATH")},
-        {silentOption, QStringLiteral("Never answer.")},
-        {delayOption, QStringLiteral("Send every answer MS milliseconds late."),
-         QStringLiteral("MS")},
-        {badCrcOption, QStringLiteral("Send answers with a wrong CRC.")},
-        {truncateOption, QStringLiteral("Send only the first K bytes of every answer."),
-         QStringLiteral("K")},
-        {gapOption,
-         QStringLiteral("Line silence in MS milliseconds that ends a frame (default: 3.5 "
-                        "characters at the line the display listens at, 4 ms at 9600 8N1)."),
-         QStringLiteral("MS")},
-        {baudOption,
-         QStringLiteral("Listen at RATE baud until a configuration image says otherwise "
-                        "(300 to 115200, default 9600)."),
-         QStringLiteral("RATE")},
-        {formatOption,
-         QStringLiteral("Listen for characters of this format, such as 8N1, 8N2 or 8E1 (default "
-                        "8N1)."),
-         QStringLiteral("FORMAT")},
-        {turnaroundOption,
-         QStringLiteral("Start an answer MS milliseconds after the request's last byte (default "
-                        "3)."),
-         QStringLiteral("MS")},
-        {echoOption,
-         QStringLiteral("Send every byte straight back, as a two-wire adapter without echo "
-                        "suppression does.")},
-        {noiseOption,
-         QStringLiteral("Flip one bit in each answer byte with probability P (0 to 1)."),
-         QStringLiteral("P")},
-        {seedOption,
-         QStringLiteral("Start the noise from seed S, to repeat a run (default: a new seed each "
-                        "run, shown at start)."),
-         QStringLiteral("S")},
-        {noWindowOption, QStringLiteral("Console only: no window, the log on standard output.")},
-    });
+    for (const OptionRule &rule : rules())
+        parser.addOption(rule.option);
 }
 
 std::optional<SimOptions> readOptions(const QCommandLineParser &parser, QString *error)
@@ -126,89 +217,18 @@ std::optional<SimOptions> readOptions(const QCommandLineParser &parser, QString 
         return std::nullopt;
     }
     SimOptions options;
-    if (parser.isSet(idOption)) {
-        const auto id =
-            number(parser, idOption, LcdSlave::firstSlaveId, LcdSlave::lastSlaveId, error);
-        if (!id)
-            return std::nullopt;
-        options.slaveId = *id;
-    }
-    if (parser.isSet(delayOption)) {
-        const auto delay = number(parser, delayOption, 0, longestWaitMs, error);
-        if (!delay)
-            return std::nullopt;
-        options.misbehaviour.delayMs = *delay;
-    }
-    if (parser.isSet(truncateOption)) {
-        const auto k = number(parser, truncateOption, 0, 255, error);
-        if (!k)
-            return std::nullopt;
-        options.misbehaviour.truncateTo = *k;
-    }
-    if (parser.isSet(gapOption)) {
-        const auto gap = number(parser, gapOption, 1, longestWaitMs, error);
-        if (!gap)
-            return std::nullopt;
-        options.silenceGapMs = *gap;
-    }
-    if (parser.isSet(turnaroundOption)) {
-        const auto turnaround = number(parser, turnaroundOption, 0, longestWaitMs, error);
-        if (!turnaround)
-            return std::nullopt;
-        options.turnaroundMs = *turnaround;
-    }
-    const auto line = lineSettings(parser, error);
-    if (!line)
-        return std::nullopt;
-    options.line = *line;
-    if (parser.isSet(noiseOption)) {
-        bool ok = false;
-        const double noise = parser.value(noiseOption).toDouble(&ok);
-        if (!ok || noise < 0 || noise > 1) {
-            *error = QStringLiteral("--noise takes a probability from 0 to 1, not \"%1\"")
-                         .arg(parser.value(noiseOption));
-            return std::nullopt;
-        }
-        options.misbehaviour.noise = noise;
-    }
     options.misbehaviour.noiseSeed = QRandomGenerator::global()->generate();
-    if (parser.isSet(seedOption)) {
-        bool ok = false;
-        options.misbehaviour.noiseSeed = parser.value(seedOption).toUInt(&ok);
-        if (!ok) {
-            *error = QStringLiteral("--seed takes a whole number from 0 to %1, not \"%2\"")
-                         .arg(std::numeric_limits<quint32>::max())
-                         .arg(parser.value(seedOption));
+    for (const OptionRule &rule : rules()) {
+        const QString option = rule.option.names().constFirst();
+        if (rule.read && parser.isSet(option) && !rule.read(parser.value(option), options, error))
             return std::nullopt;
-        }
     }
-    if (parser.isSet(linkOption)) {
-        options.linkPath = parser.value(linkOption);
-        if (options.linkPath.isEmpty()) {
-            *error = QStringLiteral("--link needs a path");
-            return std::nullopt;
-        }
+    if (parser.isSet(portOption) && parser.isSet(linkOption)) {
+        *error = QStringLiteral("--link names a pseudo-terminal; a serial port has a name of its "
+                                "own");
+        return std::nullopt;
     }
-    options.misbehaviour.silent = parser.isSet(silentOption);
-    options.misbehaviour.badCrc = parser.isSet(badCrcOption);
-    options.misbehaviour.echo = parser.isSet(echoOption);
     return options;
-}
-
-bool consoleOnly(const QStringList &arguments)
-{
-    QCommandLineParser parser;
-    addOptions(parser);
-    parser.parse(arguments);
-    if (parser.isSet(noWindowOption))
-        return true;
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    return qEnvironmentVariableIsEmpty("DISPLAY") &&
-           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-#else
-    return false;
-#endif
 }
 
 } // namespace lcdsim

@@ -5,7 +5,6 @@
 #include "simulator.h"
 
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 
@@ -17,7 +16,9 @@ namespace lcdsim {
 struct SimOptions
 {
     int slaveId = 1;
-    //! Where to put a symbolic link to the device; empty for none.
+    //! The serial port to play the display on; empty for a pseudo-terminal of its own.
+    QString portName;
+    //! Where to put a symbolic link to the pseudo-terminal; empty for none.
     QString linkPath;
     Misbehaviour misbehaviour;
     //! What the display listens at until a configuration image changes it.
@@ -35,9 +36,7 @@ void addOptions(QCommandLineParser &parser);
  * reason in *error when a value is out of range. */
 std::optional<SimOptions> readOptions(const QCommandLineParser &parser, QString *error);
 
-/*! True when the arguments ask for no window, or when an X11 or Wayland system has no display
- * to show one on (no DISPLAY, no WAYLAND_DISPLAY and no QT_QPA_PLATFORM). Needs no application
- * object, so the caller can choose between a console and a widget application. */
-bool consoleOnly(const QStringList &arguments);
+//! The option that asks for the log alone, without the window.
+extern const QString noWindowOption;
 
 } // namespace lcdsim

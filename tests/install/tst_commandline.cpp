@@ -49,32 +49,6 @@ class TestCommandLine : public QObject
 private slots:
     void cleanup() { modINI::setIniFilePath(QString()); }
 
-    void consoleOnly_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("console");
-        QTest::newRow("nothing") << QStringList{} << false;
-        QTest::newRow("--help") << QStringList{"--help"} << true;
-        QTest::newRow("-h") << QStringList{"-h"} << true;
-        QTest::newRow("--help-all") << QStringList{"--help-all"} << true;
-        QTest::newRow("--version") << QStringList{"--version"} << true;
-        QTest::newRow("-v") << QStringList{"-v"} << true;
-        QTest::newRow("settings") << QStringList{"--settings", "a.ini"} << false;
-        QTest::newRow("version as the settings file")
-            << QStringList{"--settings", "--version"} << false;
-        QTest::newRow("unknown option") << QStringList{"--bogus"} << false;
-        // The toolkit's own options are for the window system, even beside --version.
-        QTest::newRow("toolkit option")
-            << QStringList{"-platform", "offscreen", "--version"} << false;
-    }
-
-    void consoleOnly()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(bool, console);
-        QCOMPARE(commandline::consoleOnly(QStringList{"pravixapp"} + arguments), console);
-    }
-
     void settingsFile_data()
     {
         QTest::addColumn<QStringList>("arguments");

@@ -1,6 +1,8 @@
 #include "framehandler.h"
 #include "lcdslave.h"
 
+#include "crc16.h"
+
 #include <QtTest>
 
 using lcdsim::FrameOutcome;
@@ -132,6 +134,28 @@ private slots:
         lcdsim::handleFrame(request, slave);
         QCOMPARE(slave.line(0), line0);
         QCOMPARE(slave.line(1), line1);
+    }
+
+    // The finder's probe: an answer, and the screen and every register as they were.
+    void probeChangesNothing_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::newRow("at register 0") << 0;
+        QTest::newRow("at the screen's last register") << 15;
+    }
+
+    void probeChangesNothing()
+    {
+        QFETCH(int, start);
+        LcdSlave slave(1);
+        lcdsim::handleFrame(hex("01 10 00 00 00 01 02 48 69 50 7E"), slave);
+        lcdsim::handleFrame(modbuscrc::withCrc(hex("01 10 00 0F 00 01 02 4F 4B")), slave);
+        QByteArray header = hex("01 10 00 00 00 00");
+        header[3] = char(start);
+        const QByteArray probe = modbuscrc::withCrc(header + QByteArray(1, '\0'));
+        QCOMPARE(lcdsim::handleFrame(probe, slave).answer, modbuscrc::withCrc(header));
+        QCOMPARE(slave.line(0), QByteArray("Hi              "));
+        QCOMPARE(slave.line(1), QByteArray("              OK"));
     }
 
     void oddByteCountKeepsTheLastLowByte()

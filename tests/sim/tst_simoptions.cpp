@@ -18,34 +18,6 @@ std::optional<lcdsim::SimOptions> parse(const QStringList &arguments, QString *e
     return lcdsim::readOptions(parser, error);
 }
 
-//! Sets or clears an environment variable for its lifetime, then puts the old value back.
-class EnvironmentOverride
-{
-public:
-    EnvironmentOverride(const char *name, const QByteArray &value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~EnvironmentOverride()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-    EnvironmentOverride(const EnvironmentOverride &) = delete;
-    EnvironmentOverride &operator=(const EnvironmentOverride &) = delete;
-
-private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_old;
-};
-
 } // namespace
 
 // The simulator's command line: every option reaches its setting, bad values are refused.
@@ -60,6 +32,7 @@ private slots:
         const auto options = parse({}, &error);
         QVERIFY2(options, qPrintable(error));
         QCOMPARE(options->slaveId, 1);
+        QVERIFY(options->portName.isEmpty());
         QVERIFY(options->linkPath.isEmpty());
         QCOMPARE(options->silenceGapMs, 0);
         QVERIFY(!options->misbehaviour.silent);
@@ -94,6 +67,12 @@ private slots:
         QVERIFY(options->misbehaviour.echo);
         QCOMPARE(options->misbehaviour.noise, 0.25);
         QCOMPARE(options->misbehaviour.noiseSeed, 4294967295u);
+
+        const auto onPort =
+            parse({"--format", "8N2", "--port", "COM11", "--baud", "38400"}, &error);
+        QVERIFY2(onPort, qPrintable(error));
+        QCOMPARE(onPort->portName, QStringLiteral("COM11"));
+        QCOMPARE(onPort->line.text(), QStringLiteral("38400 8N2"));
     }
 
     void refusesBadValues_data()
@@ -110,6 +89,9 @@ private slots:
             << QStringList{"--truncate", "-1"} << QStringLiteral("--truncate");
         QTest::newRow("gap 0") << QStringList{"--gap", "0"} << QStringLiteral("--gap");
         QTest::newRow("empty link") << QStringList{"--link", ""} << QStringLiteral("--link");
+        QTest::newRow("empty port") << QStringList{"--port", ""} << QStringLiteral("--port");
+        QTest::newRow("a link to a serial port")
+            << QStringList{"--port", "COM11", "--link", "/tmp/lcd"} << QStringLiteral("--link");
         QTest::newRow("stray argument") << QStringList{"extra"} << QStringLiteral("extra");
         QTest::newRow("unknown option") << QStringList{"--fast"} << QStringLiteral("fast");
         QTest::newRow("baud rate no port offers")
@@ -128,42 +110,6 @@ private slots:
         QString error;
         QVERIFY(!parse(arguments, &error));
         QVERIFY2(error.contains(complaint), qPrintable(error));
-    }
-
-    void consoleOnlyWithoutADisplay_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QByteArray>("display");
-        QTest::addColumn<QByteArray>("wayland");
-        QTest::addColumn<QByteArray>("platform");
-        QTest::addColumn<bool>("console");
-
-        const QByteArray unset;
-        const QStringList plain{"pravix-lcd-sim"};
-        const QStringList noWindow{"pravix-lcd-sim", "--no-window"};
-        QTest::newRow("X display") << plain << QByteArray(":0") << unset << unset << false;
-        QTest::newRow("Wayland display")
-            << plain << unset << QByteArray("wayland-0") << unset << false;
-        QTest::newRow("platform chosen")
-            << plain << unset << unset << QByteArray("offscreen") << false;
-        QTest::newRow("no display at all") << plain << unset << unset << unset << true;
-        QTest::newRow("asked for") << noWindow << QByteArray(":0") << unset << unset << true;
-    }
-
-    void consoleOnlyWithoutADisplay()
-    {
-#if !defined(Q_OS_UNIX) || defined(Q_OS_DARWIN)
-        QSKIP("Only X11 and Wayland systems choose by their display variables.");
-#endif
-        QFETCH(QStringList, arguments);
-        QFETCH(QByteArray, display);
-        QFETCH(QByteArray, wayland);
-        QFETCH(QByteArray, platform);
-        QFETCH(bool, console);
-        const EnvironmentOverride x("DISPLAY", display);
-        const EnvironmentOverride w("WAYLAND_DISPLAY", wayland);
-        const EnvironmentOverride p("QT_QPA_PLATFORM", platform);
-        QCOMPARE(lcdsim::consoleOnly(arguments), console);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "configimages.h"
+#include "ptypair.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -110,6 +111,15 @@ QString startSimulator(QProcess &sim, const QStringList &options)
         return {};
     const QString firstLine = QString::fromLocal8Bit(sim.readLine()).trimmed();
     return firstLine.startsWith(QStringLiteral("device: ")) ? firstLine.mid(8) : QString();
+}
+
+/*! Whether the line a pseudo-terminal carries is at baud with stopBits; Linux keeps one set of
+ * settings for both of its sides. */
+bool lineIs(int fd, speed_t baud, int stopBits)
+{
+    termios settings{};
+    return tcgetattr(fd, &settings) == 0 && cfgetospeed(&settings) == baud &&
+           bool(settings.c_cflag & CSTOPB) == (stopBits == 2);
 }
 
 QString stopAndReadLog(QProcess &sim)
@@ -296,6 +306,70 @@ private slots:
                      qPrintable(QStringLiteral("byte %1 after %2 ns").arg(i).arg(arrivals[i])));
     }
 
+    // The finder's probe: function 16 with no registers, answered only at the display's own
+    // address and line. Parity cannot be told apart here: a pseudo-terminal carries none.
+    void answersTheProbeAtItsOwnAddressAndLineOnly_data()
+    {
+        QTest::addColumn<QByteArray>("probe");
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<int>("stopBits");
+        QTest::addColumn<QByteArray>("answer");
+
+        const QByteArray toSeven = hex("07 10 00 00 00 00 00 6F 50");
+        QTest::newRow("its address and line")
+            << toSeven << 19200 << 2 << hex("07 10 00 00 00 00 C0 6F");
+        QTest::newRow("another address")
+            << hex("08 10 00 00 00 00 00 90 50") << 19200 << 2 << QByteArray();
+        QTest::newRow("another speed") << toSeven << 9600 << 2 << QByteArray();
+        QTest::newRow("one stop bit") << toSeven << 19200 << 1 << QByteArray();
+    }
+
+    void answersTheProbeAtItsOwnAddressAndLineOnly()
+    {
+        QFETCH(QByteArray, probe);
+        QFETCH(int, baud);
+        QFETCH(int, stopBits);
+        QFETCH(QByteArray, answer);
+        QProcess sim;
+        const QString device =
+            startSimulator(sim, {"--id", "7", "--baud", "19200", "--format", "8N2"});
+        QVERIFY(!device.isEmpty());
+        Line line(device);
+        QVERIFY(line.isOpen() && line.setLine(baud, stopBits));
+        QVERIFY(line.write(probe));
+        QCOMPARE(line.read(8, answer.isEmpty() ? silenceMs : waitMs), answer);
+    }
+
+    // A pseudo-terminal pair stands in for the null-modem cable of a bench rig: the simulator
+    // opens one end as its serial port, the test is the master at the other.
+    void playsTheDisplayOnASerialPort()
+    {
+        PtyPair cable;
+        QVERIFY(cable.isValid());
+        QProcess sim;
+        QCOMPARE(startSimulator(sim, {"--port", cable.devicePath()}), cable.devicePath());
+        QVERIFY(lineIs(cable.masterFd(), B9600, 1));
+        cable.writeFar(coilOn);
+        QCOMPARE(cable.readFar(8), coilOn);
+
+        // The image sets ID 7 at 19200 8N2; the port moves with the display.
+        cable.writeFar(helloImage());
+        QTRY_VERIFY_WITH_TIMEOUT(lineIs(cable.masterFd(), B19200, 2), waitMs);
+        cable.writeFar(toSeven);
+        QCOMPARE(cable.readFar(8), toSeven);
+
+        // The adapter is pulled out: one line naming it, a failure status, no hang.
+        cable.closeFar();
+        QVERIFY(sim.waitForFinished(waitMs));
+        QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(sim.exitCode(), 1);
+        const QStringList errors = QString::fromLocal8Bit(sim.readAllStandardError())
+                                       .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().startsWith(QStringLiteral("pravix-lcd-sim: ") + cable.devicePath()),
+                 qPrintable(errors.first()));
+    }
+
     void echoComesBeforeTheAnswer()
     {
         QProcess sim;
@@ -344,6 +418,9 @@ private slots:
                                  << QStringLiteral("--id");
         QTest::newRow("unknown option")
             << QStringList{"--no-window", "--fast"} << QStringLiteral("fast");
+        QTest::newRow("a port that is not there")
+            << QStringList{"--no-window", "--port", "/nonexistent-pravix/ttyUSB1"}
+            << QStringLiteral("pravix-lcd-sim: /nonexistent-pravix/ttyUSB1: ");
     }
 
     void refusesABadCommandLine()

@@ -28,6 +28,8 @@ PtyPair::PtyPair()
     ::close(m_slave);
     m_slave = -1;
     fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    // A program the test starts must not hold the far end open: closeFar() would not close it.
+    fcntl(m_master, F_SETFD, FD_CLOEXEC);
     m_path = QString::fromLocal8Bit(name);
 }
 
