@@ -41,21 +41,27 @@ const QString settingKey = QStringLiteral("Setting");
 using storedline::highestPort;
 using storedline::highestSlave;
 
-// A settings string is a baud part, a comma and one of these format parts, in the order of
-// the entries of cboDF.
-const std::array<QString, 3> formatParts = {QStringLiteral("n,8,1"), QStringLiteral("n,8,2"),
-                                            QStringLiteral("e,8,1")};
-const std::array<QString, 3> bauds = {QStringLiteral("9600"), QStringLiteral("19200"),
-                                      QStringLiteral("38400")};
-const QString defaultSettings = QStringLiteral("9600,n,8,1");
-
+// A settings string is a baud part, a comma and one of the format parts, which stand in the
+// order of the entries of cboDF.
 int formatIndex(const QString &settings)
 {
-    for (int i = 0; i < int(formatParts.size()); ++i) {
-        if (settings.endsWith(formatParts[i]))
+    const QStringList &parts = SerialSettings::formatParts();
+    for (int i = 0; i < int(parts.size()); ++i) {
+        if (settings.endsWith(parts[i]))
             return i;
     }
     return -1;
+}
+
+// Every format part has the same length, five characters: "n,8,1".
+qsizetype formatPartLength()
+{
+    return SerialSettings::formatParts().constFirst().size();
+}
+
+QString baudName(int index)
+{
+    return SerialSettings::baudNames().at(index);
 }
 
 QString registerAddressEntry(int value)
@@ -130,18 +136,18 @@ void frmMain::load()
     CommSettings = storedline::setting();
     // Only the nine settings strings the port accepts; an edited or damaged file starts afresh.
     if (!SerialSettings::parse(CommSettings))
-        CommSettings = defaultSettings;
+        CommSettings = SerialSettings::standard().text;
     SlaveAddr = QString::number(storedline::slave());
 
     combolist::choose(ui->cboComm, CommPortNo.toInt() - 1);
 
     const std::array<QRadioButton *, 3> baudButtons = {ui->opt9600, ui->opt19200, ui->opt38400};
-    for (int i = 0; i < int(bauds.size()); ++i) {
-        if (CommSettings.startsWith(bauds[i] + QLatin1Char(',')))
+    for (int i = 0; i < int(baudButtons.size()); ++i) {
+        if (CommSettings.startsWith(baudName(i) + QLatin1Char(',')))
             baudButtons[i]->setChecked(true);
     }
 
-    ui->cboDF->addItems({QStringLiteral("8N1"), QStringLiteral("8N2"), QStringLiteral("8E1")});
+    ui->cboDF->addItems(SerialSettings::formatNames());
     combolist::choose(ui->cboDF, formatIndex(CommSettings));
 
     for (int slave = 1; slave <= highestSlave; ++slave)
@@ -184,9 +190,9 @@ void frmMain::fillCommandLists()
 void frmMain::connectHandlers()
 {
     connect(ui->cboComm, &QComboBox::activated, this, &frmMain::portChosen);
-    connect(ui->opt9600, &QRadioButton::clicked, this, [this] { baudChosen(bauds[0]); });
-    connect(ui->opt19200, &QRadioButton::clicked, this, [this] { baudChosen(bauds[1]); });
-    connect(ui->opt38400, &QRadioButton::clicked, this, [this] { baudChosen(bauds[2]); });
+    connect(ui->opt9600, &QRadioButton::clicked, this, [this] { baudChosen(baudName(0)); });
+    connect(ui->opt19200, &QRadioButton::clicked, this, [this] { baudChosen(baudName(1)); });
+    connect(ui->opt38400, &QRadioButton::clicked, this, [this] { baudChosen(baudName(2)); });
     connect(ui->cboDF, &QComboBox::activated, this, &frmMain::dataFormatChosen);
     connect(ui->cmdConnect, &QPushButton::clicked, this, &frmMain::connectPressed);
     connect(ui->cboSlaveID, &QComboBox::activated, this, &frmMain::slaveChosen);
@@ -235,13 +241,14 @@ void frmMain::portChosen(int index)
 void frmMain::baudChosen(const QString &baud)
 {
     const QString &current = modVariables::CommSettings;
-    applySettings(baud + QLatin1Char(',') + current.right(formatParts[0].size()));
+    applySettings(baud + QLatin1Char(',') + current.right(formatPartLength()));
 }
 
 void frmMain::dataFormatChosen(int index)
 {
     const QString &current = modVariables::CommSettings;
-    applySettings(current.left(current.size() - formatParts[0].size()) + formatParts[index]);
+    applySettings(current.left(current.size() - formatPartLength()) +
+                  SerialSettings::formatParts().at(index));
 }
 
 void frmMain::applySettings(const QString &settings)
@@ -258,10 +265,15 @@ bool frmMain::applyToPort(const std::function<void()> &operation)
         operation();
         return true;
     } catch (const CommError &error) {
-        porthint::report(error, modINI::iniFilePath());
-        messagebox::show(this, portErrorText);
+        showPortError(error);
         return false;
     }
+}
+
+void frmMain::showPortError(const CommError &error)
+{
+    porthint::report(error, modINI::iniFilePath());
+    messagebox::show(this, portErrorText, porthint::summary(error, modINI::iniFilePath()));
 }
 
 // The caption is the connection state. UseRts follows "Use RTS" on every press, even one
@@ -285,8 +297,7 @@ void frmMain::connectPressed()
             showConnected(false);
         }
     } catch (const CommError &error) {
-        porthint::report(error, modINI::iniFilePath());
-        messagebox::show(this, portErrorText);
+        showPortError(error);
     }
 }
 
@@ -314,8 +325,8 @@ void frmMain::configChosen()
     try {
         if (MSComm1.portOpen())
             MSComm1.setPortOpen(false);
-    } catch (const CommError &) {
-        messagebox::show(this, portErrorText);
+    } catch (const CommError &error) {
+        showPortError(error);
         return;
     }
     modVariables::UseRts = ui->Check1->isChecked();
@@ -416,8 +427,8 @@ void frmMain::runExchange(int requestLength, int waitTicks)
 {
     const Exchange::Outcome outcome = m_exchange.run(requestLength, waitTicks);
     recordExchange(outcome);
-    if (outcome == Exchange::Outcome::PortError)
-        messagebox::show(this, portErrorText);
+    if (outcome == Exchange::Outcome::PortError && m_exchange.portError())
+        showPortError(*m_exchange.portError());
     if (m_closePending)
         close();
 }

@@ -82,6 +82,8 @@ private:
     void applySettings(const QString &settings);
     //! Runs a port operation of a settings handler; a failure is shown, not thrown.
     bool applyToPort(const std::function<void()> &operation);
+    //! "COMM PORT ERROR!" with the reason and its remedy, which standard error gets as well.
+    void showPortError(const CommError &error);
     void connectPressed();
     void slaveChosen(int index);
     void configChosen();

@@ -10,6 +10,7 @@
 #include "modvariables.h"
 #include "porthint.h"
 #include "portmap.h"
+#include "serialsettings.h"
 #include "trafficrecorder.h"
 #include "wrappedbuttonstyle.h"
 
@@ -25,20 +26,10 @@ namespace {
 const QString portError = QStringLiteral(" Comm Port Error");
 const QString lcdSection = QStringLiteral("LCD");
 
-// The display talks to its configuration port at this speed and format only.
-const QString configPortSettings = QStringLiteral("9600,n,8,1");
-
-void addNumbers(QComboBox *combo, int first, int last)
+void addNumbers(QComboBox *combo, ConfigChoices::Range range)
 {
-    for (int v = first; v <= last; ++v)
+    for (int v = range.first; v <= range.last; ++v)
         combo->addItem(QString::number(v));
-}
-
-void addStartupScreens(QComboBox *combo)
-{
-    combo->addItem(QStringLiteral("None"));
-    for (int n = 1; n <= ConfigImage::MessageCount; ++n)
-        combo->addItem(QStringLiteral("Message %1").arg(n));
 }
 
 QString rowKey(int index)
@@ -99,41 +90,45 @@ void frmConfigLCD::load()
 {
     MSComm1 = std::make_unique<MSComm>(portmap::devicePath,
                                        m_deviceFactory ? m_deviceFactory() : nullptr);
-    if (!openPort()) {
+    try {
+        openPort();
+    } catch (const CommError &error) {
         // The window still opens, showing what the load got done; without a port there is
         // nothing to send to until the window is loaded again.
-        messagebox::show(this, portError);
+        showPortError(error);
         ui->cmdConfig->setEnabled(false);
         return;
     }
     fillLists();
 }
 
-bool frmConfigLCD::openPort()
+void frmConfigLCD::openPort()
 {
-    try {
-        MSComm1->setSettings(configPortSettings);
-        bool isNumber = false;
-        const short portNumber = modVariables::CommPortNo.toShort(&isNumber);
-        if (!isNumber)
-            return false;
-        MSComm1->setCommPort(portNumber);
-        MSComm1->setPortOpen(true);
-    } catch (const CommError &error) {
-        porthint::report(error, modINI::iniFilePath());
-        return false;
-    }
-    return true;
+    // The display talks to its configuration port at this speed and format only.
+    MSComm1->setSettings(QLatin1String(ConfigImage::LineSettings));
+    bool isNumber = false;
+    const short portNumber = modVariables::CommPortNo.toShort(&isNumber);
+    if (!isNumber)
+        throw CommError(CommError::Kind::BadSetting,
+                        QStringLiteral("Invalid port number \"%1\"").arg(modVariables::CommPortNo));
+    MSComm1->setCommPort(portNumber);
+    MSComm1->setPortOpen(true);
+}
+
+void frmConfigLCD::showPortError(const CommError &error)
+{
+    porthint::report(error, modINI::iniFilePath());
+    messagebox::show(this, portError, porthint::summary(error, modINI::iniFilePath()));
 }
 
 void frmConfigLCD::fillLists()
 {
     const ConfigChoices start = ConfigChoices::loadTime();
-    addNumbers(ui->cboSID, 1, 247);
+    addNumbers(ui->cboSID, ConfigChoices::slaveIds);
     combolist::choose(ui->cboSID, start.slaveId);
-    ui->cboBR->addItems({QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400")});
+    ui->cboBR->addItems(SerialSettings::baudNames());
     combolist::choose(ui->cboBR, start.baudRate);
-    ui->cboDF->addItems({QStringLiteral("8N1"), QStringLiteral("8N2"), QStringLiteral("8E1")});
+    ui->cboDF->addItems(SerialSettings::formatNames());
     combolist::choose(ui->cboDF, start.dataFormat);
 
     for (int i = 0; i < ConfigImage::MessageCount; ++i) {
@@ -141,12 +136,12 @@ void frmConfigLCD::fillLists()
         txtMessage[static_cast<size_t>(i)]->setText(stored.left(ConfigImage::MessageLength));
     }
 
-    addNumbers(ui->cboW1, 1, 5);
-    addNumbers(ui->cboW2, 1, 5);
-    addNumbers(ui->cboDP1, 0, 4);
-    addNumbers(ui->cboDP2, 0, 4);
-    addNumbers(ui->cboSP1, 0, 13);
-    addNumbers(ui->cboSP2, 0, 13);
+    addNumbers(ui->cboW1, ConfigChoices::widths);
+    addNumbers(ui->cboW2, ConfigChoices::widths);
+    addNumbers(ui->cboDP1, ConfigChoices::decimalPoints);
+    addNumbers(ui->cboDP2, ConfigChoices::decimalPoints);
+    addNumbers(ui->cboSP1, ConfigChoices::startPoints);
+    addNumbers(ui->cboSP2, ConfigChoices::startPoints);
     combolist::choose(ui->cboW1, start.width1);
     combolist::choose(ui->cboW2, start.width2);
     combolist::choose(ui->cboDP1, start.decimalPoint1);
@@ -154,8 +149,8 @@ void frmConfigLCD::fillLists()
     combolist::choose(ui->cboSP1, start.startPoint1);
     combolist::choose(ui->cboSP2, start.startPoint2);
 
-    addStartupScreens(ui->cboSpage1);
-    addStartupScreens(ui->cboSpage2);
+    ui->cboSpage1->addItems(ConfigChoices::startupScreens());
+    ui->cboSpage2->addItems(ConfigChoices::startupScreens());
     combolist::choose(ui->cboSpage1, start.startupScreen1);
     combolist::choose(ui->cboSpage2, start.startupScreen2);
 }
@@ -187,10 +182,10 @@ void frmConfigLCD::cmdConfig_Click()
         messagebox::show(this, missing);
         return;
     }
-    if (!sendImage()) {
+    if (const std::optional<CommError> failure = sendImage()) {
         // The display may not have its new ID: keeping the old "Slave" keeps the main
         // window addressing the display as it still is.
-        messagebox::show(this, portError);
+        showPortError(*failure);
         return;
     }
     saveSettings();
@@ -253,10 +248,10 @@ std::array<QString, ConfigImage::MessageCount> frmConfigLCD::messageTexts() cons
     return texts;
 }
 
-bool frmConfigLCD::sendImage()
+std::optional<CommError> frmConfigLCD::sendImage()
 {
     const bool useRts = modVariables::UseRts;
-    bool sent = true;
+    std::optional<CommError> failure;
     QDateTime written;
     m_image.writeMessages(messageTexts());
     try {
@@ -266,19 +261,20 @@ bool frmConfigLCD::sendImage()
         m_image.writeChecksum();
         MSComm1->output(m_image.toByteArray());
         written = QDateTime::currentDateTime();
-    } catch (const CommError &) {
-        sent = false;
+    } catch (const CommError &error) {
+        failure = error;
     }
     // RTS must never stay up: a half-duplex adapter would hold the line for good.
     if (useRts) {
         try {
             MSComm1->setRTSEnable(false);
-        } catch (const CommError &) {
-            sent = false;
+        } catch (const CommError &error) {
+            if (!failure)
+                failure = error;
         }
     }
-    recordUpload(written.isValid() ? written : QDateTime::currentDateTime(), sent);
-    return sent;
+    recordUpload(written.isValid() ? written : QDateTime::currentDateTime(), !failure);
+    return failure;
 }
 
 // A failed write or RTS change is a port error on the record; the upload awaits no reply.
@@ -298,7 +294,7 @@ void frmConfigLCD::recordUpload(const QDateTime &written, bool sent)
 
 void frmConfigLCD::saveSettings()
 {
-    const int slaveId = combolist::position(ui->cboSID) + 1;
+    const int slaveId = combolist::position(ui->cboSID) + ConfigChoices::slaveIds.first;
     modINI::WriteIni(lcdSection, QStringLiteral("Slave"), QString::number(slaveId));
     for (int i = 0; i < ConfigImage::MessageCount; ++i)
         modINI::WriteIni(lcdSection, rowKey(i), txtMessage[static_cast<size_t>(i)]->text());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commerror.h"
 #include "configimage.h"
 #include "mscomm.h"
 
@@ -10,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -57,7 +59,10 @@ protected:
 
 private:
     void load();
-    bool openPort();
+    //! Throws CommError when the port cannot be set up or opened.
+    void openPort();
+    //! " Comm Port Error" with the reason and its remedy, which standard error gets as well.
+    void showPortError(const CommError &error);
     void fillLists();
     void unload();
     void centreOnScreen();
@@ -66,7 +71,8 @@ private:
     QString missingChoiceMessage() const;
     ConfigChoices chosenPositions() const;
     std::array<QString, ConfigImage::MessageCount> messageTexts() const;
-    bool sendImage();
+    //! Why the image did not go out; empty when it did.
+    std::optional<CommError> sendImage();
     void recordUpload(const QDateTime &written, bool sent);
     void saveSettings();
 

@@ -1,7 +1,9 @@
 #include "configprofile.h"
 
 #include "cp1252.h"
+#include "numbertext.h"
 #include "privateprofile.h"
+#include "serialsettings.h"
 
 #include <QStringList>
 
@@ -30,12 +32,18 @@ struct Key
 const QStringList sectionNames = {QStringLiteral("Display"), QStringLiteral("Messages"),
                                   QStringLiteral("Line0"), QStringLiteral("Line1")};
 
-QStringList startupScreens()
+//! A list of numbers: the position of the value chosen is value - first.
+Key numberKey(const QString &section, const char *name, int ConfigChoices::*field,
+              ConfigChoices::Range range)
 {
-    QStringList screens = {QStringLiteral("None")};
-    for (int n = 1; n <= ConfigImage::MessageCount; ++n)
-        screens << QStringLiteral("Message %1").arg(n);
-    return screens;
+    return {section,     QLatin1String(name), Key::Kind::Number, field,
+            range.first, range.last,          range.first,       {}};
+}
+
+Key choiceKey(const QString &section, const char *name, int ConfigChoices::*field,
+              const QStringList &choices)
+{
+    return {section, QLatin1String(name), Key::Kind::Choice, field, 0, 0, 0, choices};
 }
 
 // Line 0 holds field 1 and line 1 field 2, as the window labels them.
@@ -43,13 +51,11 @@ void addLineKeys(std::vector<Key> &keys, const QString &section, int ConfigChoic
                  int ConfigChoices::*decimalPoint, int ConfigChoices::*startPoint,
                  int ConfigChoices::*startupScreen)
 {
-    keys.push_back({section, QStringLiteral("Width"), Key::Kind::Number, width, 1, 5, 1, {}});
+    keys.push_back(numberKey(section, "Width", width, ConfigChoices::widths));
+    keys.push_back(numberKey(section, "DecimalPoint", decimalPoint, ConfigChoices::decimalPoints));
+    keys.push_back(numberKey(section, "StartPoint", startPoint, ConfigChoices::startPoints));
     keys.push_back(
-        {section, QStringLiteral("DecimalPoint"), Key::Kind::Number, decimalPoint, 0, 4, 0, {}});
-    keys.push_back(
-        {section, QStringLiteral("StartPoint"), Key::Kind::Number, startPoint, 0, 13, 0, {}});
-    keys.push_back({section, QStringLiteral("StartupScreen"), Key::Kind::Choice, startupScreen, 0,
-                    0, 0, startupScreens()});
+        choiceKey(section, "StartupScreen", startupScreen, ConfigChoices::startupScreens()));
 }
 
 const std::vector<Key> &profileKeys()
@@ -57,30 +63,9 @@ const std::vector<Key> &profileKeys()
     static const std::vector<Key> keys = [] {
         const QString display = sectionNames[0];
         std::vector<Key> all = {
-            {display,
-             QStringLiteral("ID"),
-             Key::Kind::Number,
-             &ConfigChoices::slaveId,
-             1,
-             247,
-             1,
-             {}},
-            {display,
-             QStringLiteral("Baud"),
-             Key::Kind::Choice,
-             &ConfigChoices::baudRate,
-             0,
-             0,
-             0,
-             {QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400")}},
-            {display,
-             QStringLiteral("Format"),
-             Key::Kind::Choice,
-             &ConfigChoices::dataFormat,
-             0,
-             0,
-             0,
-             {QStringLiteral("8N1"), QStringLiteral("8N2"), QStringLiteral("8E1")}},
+            numberKey(display, "ID", &ConfigChoices::slaveId, ConfigChoices::slaveIds),
+            choiceKey(display, "Baud", &ConfigChoices::baudRate, SerialSettings::baudNames()),
+            choiceKey(display, "Format", &ConfigChoices::dataFormat, SerialSettings::formatNames()),
         };
         for (int i = 0; i < ConfigImage::MessageCount; ++i) {
             Key message{
@@ -110,18 +95,6 @@ QStringList keyNames(const QString &section)
             names << key.name;
     }
     return names;
-}
-
-std::optional<int> decimal(const QString &text)
-{
-    constexpr int longestDigits = 3;
-    if (text.isEmpty() || text.size() > longestDigits)
-        return std::nullopt;
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return std::nullopt;
-    }
-    return text.toInt();
 }
 
 class ProfileReader
@@ -227,14 +200,15 @@ private:
             return QString();
         }
         case Key::Kind::Number: {
-            const std::optional<int> number = decimal(value);
+            // Every range ends below 1000.
+            const std::optional<qint64> number = numbertext::digits(value, 3);
             const QString range = QStringLiteral("%1-%2").arg(key->first).arg(key->last);
             if (!number)
                 return QStringLiteral("%1 is not a number; allowed: %2").arg(entry, range);
             if (*number < key->first || *number > key->last)
                 return QStringLiteral("%1 is outside %2").arg(entry, range);
             if (first)
-                m_profile.choices.*(key->field) = *number - key->offset;
+                m_profile.choices.*(key->field) = int(*number) - key->offset;
             return QString();
         }
         }

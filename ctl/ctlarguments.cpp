@@ -1,67 +1,18 @@
 #include "ctlarguments.h"
 
+#include "configimage.h"
 #include "cp1252.h"
+#include "numbertext.h"
+#include "serialsettings.h"
 #include "settingsoption.h"
+#include "storedline.h"
 #include "writecommands.h"
 
-#include <QSet>
-
-#include <array>
+#include <algorithm>
+#include <vector>
 
 namespace ctl {
 namespace {
-
-struct OptionName
-{
-    const char *name;
-    bool takesValue;
-};
-
-constexpr std::array<OptionName, 15> knownOptions = {{
-    {"settings", true},
-    {"port", true},
-    {"device", true},
-    {"baud", true},
-    {"format", true},
-    {"rts", false},
-    {"slave", true},
-    {"timeout", true},
-    {"repeat", true},
-    {"interval", true},
-    {"json", false},
-    {"echo", false},
-    {"log", true},
-    {"save", false},
-    {"help", false},
-}};
-
-const OptionName *findOption(const QString &name)
-{
-    for (const OptionName &option : knownOptions) {
-        if (name == QLatin1String(option.name))
-            return &option;
-    }
-    return nullptr;
-}
-
-struct CommandName
-{
-    Command command;
-    const char *name;
-    //! The operands, as the usage line names them.
-    QStringList operands;
-};
-
-const std::array<CommandName, 6> commands = {{
-    {Command::Send05, "send05", {QStringLiteral("ADDRESS"), QStringLiteral("VALUE")}},
-    {Command::Send06, "send06", {QStringLiteral("ADDRESS"), QStringLiteral("VALUE")}},
-    {Command::Send16, "send16", {QStringLiteral("ADDRESS"), QStringLiteral("TEXT")}},
-    {Command::Configure, "configure", {QStringLiteral("PROFILE")}},
-    {Command::Profile, "profile", {}},
-    {Command::Ports, "ports", {}},
-}};
-
-const QString commandList = QStringLiteral("send05, send06, send16, configure, profile, ports");
 
 //! Thrown inside the parser only: the one line that tells the user what was wrong.
 struct UsageError
@@ -78,16 +29,8 @@ struct UsageError
 std::optional<qint64> number(const QString &text, bool hexAllowed)
 {
     const bool hex = hexAllowed && text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
-    const QString digits = hex ? text.mid(2) : text;
     constexpr int longestDigits = 9;
-    if (digits.isEmpty() || digits.size() > longestDigits)
-        return std::nullopt;
-    bool ok = false;
-    const qint64 value = digits.toLongLong(&ok, hex ? 16 : 10);
-    // toLongLong() takes a sign and blanks as well; only digits are a number here.
-    for (const QChar c : digits)
-        ok = ok && (hex ? QStringLiteral("0123456789abcdefABCDEF").contains(c) : c.isDigit());
-    return ok ? std::optional<qint64>(value) : std::nullopt;
+    return numbertext::digits(hex ? text.mid(2) : text, longestDigits, hex ? 16 : 10);
 }
 
 //! A number within first-last; \a what names it in the error ("--port", "send06: ADDRESS").
@@ -104,225 +47,342 @@ int numberIn(const QString &what, const QString &text, int first, int last, bool
     return static_cast<int>(*value);
 }
 
-int baudRate(const QString &text)
+//! The entry of \a allowed that \a text is; \a what names it in the error.
+QString oneOf(const QString &what, const QString &text, const QStringList &allowed,
+              Qt::CaseSensitivity sensitivity = Qt::CaseSensitive)
 {
-    for (const int baud : {9600, 19200, 38400}) {
-        if (text == QString::number(baud))
-            return baud;
+    for (const QString &entry : allowed) {
+        if (text.compare(entry, sensitivity) == 0)
+            return entry;
     }
-    refuse(QStringLiteral("--baud %1 is not one of 9600, 19200, 38400").arg(text));
-}
-
-QString formatPart(const QString &text)
-{
-    const std::array<std::pair<const char *, const char *>, 3> formats = {
-        {{"8N1", "n,8,1"}, {"8N2", "n,8,2"}, {"8E1", "e,8,1"}}};
-    for (const auto &[name, part] : formats) {
-        if (text.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
-            return QLatin1String(part);
-    }
-    refuse(QStringLiteral("--format %1 is not one of 8N1, 8N2, 8E1").arg(text));
+    refuse(QStringLiteral("%1 %2 is not one of %3")
+               .arg(what, text, allowed.join(QStringLiteral(", "))));
 }
 
 int coilValue(const QString &text)
 {
-    for (const char *on : {"on", "0xFF00"}) {
-        if (text.compare(QLatin1String(on), Qt::CaseInsensitive) == 0)
-            return 1;
-    }
-    for (const char *off : {"off", "0x0000"}) {
-        if (text.compare(QLatin1String(off), Qt::CaseInsensitive) == 0)
-            return 0;
-    }
-    refuse(QStringLiteral("send05: VALUE %1 is not one of on, off, 0xFF00, 0x0000").arg(text));
+    const QStringList values = {QStringLiteral("on"), QStringLiteral("off"),
+                                QStringLiteral("0xFF00"), QStringLiteral("0x0000")};
+    const QString value = oneOf(QStringLiteral("send05: VALUE"), text, values, Qt::CaseInsensitive);
+    return value == values[0] || value == values[2] ? 1 : 0;
 }
 
-//! The options a command has no use for, each with the reason it is refused.
-void refuseInapplicable(Command command, const QSet<QString> &given)
+QString needsValue(const QString &value, const QString &why)
 {
-    const auto check = [&given](const char *option, const QString &why) {
-        if (given.contains(QLatin1String(option)))
-            refuse(QStringLiteral("--%1 %2").arg(QLatin1String(option), why));
+    if (value.isEmpty())
+        refuse(why);
+    return value;
+}
+
+/*! One option: its name after "--", whether a value follows it, and what it sets. Every option
+ * but --help and --version, which stand apart: they end the parse. */
+struct Option
+{
+    const char *name;
+    bool takesValue;
+    void (*read)(Arguments &parsed, const QString &value);
+};
+
+const std::vector<Option> &options()
+{
+    static const std::vector<Option> table = {
+        {"settings", true,
+         [](Arguments &parsed, const QString &value) {
+             QString error;
+             parsed.settingsFile = settingsoption::resolve(value, &error);
+             if (parsed.settingsFile.isEmpty())
+                 refuse(error);
+         }},
+        {"port", true,
+         [](Arguments &parsed, const QString &value) {
+             parsed.port =
+                 numberIn(QStringLiteral("--port"), value, 1, storedline::highestPort, false);
+         }},
+        {"device", true,
+         [](Arguments &parsed, const QString &value) {
+             parsed.device = needsValue(
+                 value, QStringLiteral("--device needs a device path, for example /dev/ttyUSB0"));
+         }},
+        {"baud", true,
+         [](Arguments &parsed, const QString &value) {
+             parsed.baud =
+                 oneOf(QStringLiteral("--baud"), value, SerialSettings::baudNames()).toInt();
+         }},
+        {"format", true,
+         [](Arguments &parsed, const QString &value) {
+             parsed.format = oneOf(QStringLiteral("--format"), value, SerialSettings::formatNames(),
+                                   Qt::CaseInsensitive);
+         }},
+        {"rts", false, [](Arguments &parsed, const QString &) { parsed.rts = true; }},
+        {"slave", true,
+         [](Arguments &parsed, const QString &value) {
+             parsed.slave =
+                 numberIn(QStringLiteral("--slave"), value, 0, storedline::highestSlave, false);
+         }},
+        {"timeout", true,
+         [](Arguments &parsed, const QString &value) {
+             parsed.timeoutMs = numberIn(QStringLiteral("--timeout"), value, 1, 60000, false);
+         }},
+        {"repeat", true,
+         [](Arguments &parsed, const QString &value) {
+             parsed.repeat = numberIn(QStringLiteral("--repeat"), value, 1, 1000000, false);
+         }},
+        {"interval", true,
+         [](Arguments &parsed, const QString &value) {
+             parsed.intervalMs = numberIn(QStringLiteral("--interval"), value, 0, 3600000, false);
+         }},
+        {"json", false, [](Arguments &parsed, const QString &) { parsed.json = true; }},
+        {"echo", false, [](Arguments &parsed, const QString &) { parsed.echo = true; }},
+        {"log", true,
+         [](Arguments &parsed, const QString &value) {
+             parsed.logFile = needsValue(value, QStringLiteral("--log needs a file name"));
+         }},
+        {"save", false, [](Arguments &parsed, const QString &) { parsed.save = true; }},
     };
-    if (command != Command::Configure)
-        check("save", QStringLiteral("applies to configure only"));
-    if (command == Command::Configure) {
-        const QString fixedLine = QStringLiteral("does not apply to configure: an upload always "
-                                                 "goes at 9600 8N1");
-        check("baud", fixedLine);
-        check("format", fixedLine);
-        check("slave", QStringLiteral("does not apply to configure: the profile holds the ID"));
-        check("timeout", QStringLiteral("does not apply to configure: an upload awaits no "
-                                        "answer"));
-        check("echo", QStringLiteral("does not apply to configure: an upload awaits no answer"));
-    }
-    if (command == Command::Profile) {
-        for (const QString &option : given) {
-            if (option != QLatin1String("settings"))
-                refuse(QStringLiteral("--%1 does not apply to profile, which only prints")
-                           .arg(option));
-        }
-    }
-    if (command == Command::Ports) {
-        for (const QString &option : given) {
-            if (option != QLatin1String("settings") && option != QLatin1String("json"))
-                refuse(
-                    QStringLiteral("--%1 does not apply to ports, which only lists").arg(option));
-        }
-    }
+    return table;
 }
 
-void readOperands(Arguments &parsed, const QStringList &operands)
+const Option *findOption(const QString &name)
 {
-    switch (parsed.command) {
-    case Command::Send05:
-        parsed.address = numberIn(QStringLiteral("send05: ADDRESS"), operands[0], 0, 1, true);
-        parsed.value = coilValue(operands[1]);
-        break;
-    case Command::Send06:
-        parsed.address = numberIn(QStringLiteral("send06: ADDRESS"), operands[0], 0, 24, true);
-        parsed.value = numberIn(QStringLiteral("send06: VALUE"), operands[1], 0, 65535, true);
-        break;
-    case Command::Send16: {
-        parsed.address = numberIn(QStringLiteral("send16: ADDRESS"), operands[0], 0, 15, true);
-        parsed.text = operands[1];
-        // Counted as the display counts them: one byte per character.
-        const qsizetype length = cp1252::encode(parsed.text).size();
-        if (length > writecommands::maxMessageLength)
-            refuse(QStringLiteral("send16: TEXT has %1 characters; at most %2 are allowed")
-                       .arg(length)
-                       .arg(writecommands::maxMessageLength));
-        break;
-    }
-    case Command::Configure:
-        parsed.profile = operands[0];
-        if (parsed.profile.isEmpty())
-            refuse(QStringLiteral("configure: PROFILE needs a file name, or - for standard "
-                                  "input"));
-        break;
-    case Command::Profile:
-    case Command::Ports:
-    case Command::None:
-        break;
-    }
+    const auto found = std::find_if(options().begin(), options().end(),
+                                    [&](const Option &o) { return name == QLatin1String(o.name); });
+    return found == options().end() ? nullptr : &*found;
 }
 
-void readOption(Arguments &parsed, const QString &name, const QString &value)
+//! An option a command has no use for, and why, as the refusal names it after "--option ".
+struct Refusal
 {
-    const QString option = QStringLiteral("--") + name;
-    if (name == QLatin1String("settings")) {
-        QString error;
-        parsed.settingsFile = settingsoption::resolve(value, &error);
-        if (parsed.settingsFile.isEmpty())
-            refuse(error);
-    } else if (name == QLatin1String("port")) {
-        parsed.port = numberIn(option, value, 1, 20, false);
-    } else if (name == QLatin1String("device")) {
-        if (value.isEmpty())
-            refuse(QStringLiteral("--device needs a device path, for example /dev/ttyUSB0"));
-        parsed.device = value;
-    } else if (name == QLatin1String("baud")) {
-        parsed.baud = baudRate(value);
-    } else if (name == QLatin1String("format")) {
-        parsed.format = formatPart(value);
-    } else if (name == QLatin1String("slave")) {
-        parsed.slave = numberIn(option, value, 0, 247, false);
-    } else if (name == QLatin1String("timeout")) {
-        parsed.timeoutMs = numberIn(option, value, 1, 60000, false);
-    } else if (name == QLatin1String("repeat")) {
-        parsed.repeat = numberIn(option, value, 1, 1000000, false);
-    } else if (name == QLatin1String("interval")) {
-        parsed.intervalMs = numberIn(option, value, 0, 3600000, false);
-    } else if (name == QLatin1String("log")) {
-        if (value.isEmpty())
-            refuse(QStringLiteral("--log needs a file name"));
-        parsed.logFile = value;
-    } else if (name == QLatin1String("rts")) {
-        parsed.rts = true;
-    } else if (name == QLatin1String("json")) {
-        parsed.json = true;
-    } else if (name == QLatin1String("echo")) {
-        parsed.echo = true;
-    } else if (name == QLatin1String("save")) {
-        parsed.save = true;
+    QString option;
+    QString why;
+};
+
+//! Every option but \a kept, refused with \a why.
+std::vector<Refusal> allOptionsBut(const QStringList &kept, const QString &why)
+{
+    std::vector<Refusal> refusals;
+    for (const Option &option : options()) {
+        if (!kept.contains(QLatin1String(option.name)))
+            refusals.push_back({QLatin1String(option.name), why});
     }
+    return refusals;
 }
 
-Arguments parse(const QStringList &arguments)
+void readAddress(Arguments &parsed, const char *command, const QString &text, int last)
 {
-    Arguments parsed;
+    parsed.address =
+        numberIn(QLatin1String(command) + QStringLiteral(": ADDRESS"), text, 0, last, true);
+}
+
+void readSend05(Arguments &parsed, const QStringList &operands)
+{
+    readAddress(parsed, "send05", operands[0], 1);
+    parsed.value = coilValue(operands[1]);
+}
+
+void readSend06(Arguments &parsed, const QStringList &operands)
+{
+    readAddress(parsed, "send06", operands[0], 24);
+    parsed.value = numberIn(QStringLiteral("send06: VALUE"), operands[1], 0, 65535, true);
+}
+
+void readSend16(Arguments &parsed, const QStringList &operands)
+{
+    readAddress(parsed, "send16", operands[0], 15);
+    parsed.text = operands[1];
+    // Counted as the display counts them: one byte per character.
+    const qsizetype length = cp1252::encode(parsed.text).size();
+    if (length > writecommands::maxMessageLength)
+        refuse(QStringLiteral("send16: TEXT has %1 characters; at most %2 are allowed")
+                   .arg(length)
+                   .arg(writecommands::maxMessageLength));
+}
+
+void readConfigure(Arguments &parsed, const QStringList &operands)
+{
+    parsed.profile =
+        needsValue(operands[0],
+                   QStringLiteral("configure: PROFILE needs a file name, or - for standard input"));
+}
+
+/*! One command: its name, the operands its usage line names, how they are read, and the options
+ * it has no use for. A new command is one more row, and its lines in helpText(). */
+struct CommandRow
+{
+    Command command;
+    const char *name;
+    QStringList operands;
+    void (*readOperands)(Arguments &parsed, const QStringList &operands);
+    std::vector<Refusal> refused;
+};
+
+const std::vector<CommandRow> &commands()
+{
+    static const std::vector<CommandRow> table = [] {
+        const QStringList addressValue = {QStringLiteral("ADDRESS"), QStringLiteral("VALUE")};
+        const QStringList addressText = {QStringLiteral("ADDRESS"), QStringLiteral("TEXT")};
+        const std::vector<Refusal> send = {
+            {QStringLiteral("save"), QStringLiteral("applies to configure only")}};
+        const QString fixedLine =
+            QStringLiteral("does not apply to configure: an upload always goes at %1")
+                .arg(SerialSettings::parse(QLatin1String(ConfigImage::LineSettings))->label());
+        const QString noAnswer =
+            QStringLiteral("does not apply to configure: an upload awaits no answer");
+        const std::vector<Refusal> configure = {
+            {QStringLiteral("baud"), fixedLine},
+            {QStringLiteral("format"), fixedLine},
+            {QStringLiteral("slave"),
+             QStringLiteral("does not apply to configure: the profile holds the ID")},
+            {QStringLiteral("timeout"), noAnswer},
+            {QStringLiteral("echo"), noAnswer},
+        };
+        return std::vector<CommandRow>{
+            {Command::Send05, "send05", addressValue, readSend05, send},
+            {Command::Send06, "send06", addressValue, readSend06, send},
+            {Command::Send16, "send16", addressText, readSend16, send},
+            {Command::Configure,
+             "configure",
+             {QStringLiteral("PROFILE")},
+             readConfigure,
+             configure},
+            {Command::Profile,
+             "profile",
+             {},
+             [](Arguments &, const QStringList &) {},
+             allOptionsBut({QStringLiteral("settings")},
+                           QStringLiteral("does not apply to profile, which only prints"))},
+            {Command::Ports,
+             "ports",
+             {},
+             [](Arguments &, const QStringList &) {},
+             allOptionsBut({QStringLiteral("settings"), QStringLiteral("json")},
+                           QStringLiteral("does not apply to ports, which only lists"))},
+        };
+    }();
+    return table;
+}
+
+QString commandList()
+{
+    QStringList names;
+    for (const CommandRow &row : commands())
+        names << QLatin1String(row.name);
+    return names.join(QStringLiteral(", "));
+}
+
+//! The command line taken apart, nothing yet checked against the command.
+struct Tokens
+{
     QStringList positional;
-    QSet<QString> given;
+    //! The options in the order given, each with its value.
+    std::vector<std::pair<const Option *, QString>> options;
+    bool help = false;
+    bool version = false;
+
+    bool given(const QString &name) const
+    {
+        return std::any_of(options.begin(), options.end(), [&](const auto &taken) {
+            return name == QLatin1String(taken.first->name);
+        });
+    }
+};
+
+//! The option at \a i ("--name", "--name=value" or "--name value", which moves \a i on).
+std::pair<const Option *, QString> takeOption(const QStringList &arguments, qsizetype &i,
+                                              const Tokens &tokens)
+{
+    const QString &argument = arguments.at(i);
+    const qsizetype equals = argument.indexOf(QLatin1Char('='));
+    const QString name = argument.mid(2, equals < 0 ? -1 : equals - 2);
+    const Option *option = argument.startsWith(QLatin1String("--")) ? findOption(name) : nullptr;
+    if (!option)
+        refuse(QStringLiteral("unknown option %1; see pravixctl --help")
+                   .arg(equals < 0 ? argument : argument.left(equals)));
+    if (tokens.given(name))
+        refuse(QStringLiteral("--%1 is given twice").arg(name));
+    if (!option->takesValue) {
+        if (equals >= 0)
+            refuse(QStringLiteral("--%1 takes no value").arg(name));
+        return {option, QString()};
+    }
+    if (equals >= 0)
+        return {option, argument.mid(equals + 1)};
+    if (i + 1 < arguments.size())
+        return {option, arguments.at(++i)};
+    refuse(QStringLiteral("--%1 needs a value; see pravixctl --help").arg(name));
+}
+
+Tokens tokenize(const QStringList &arguments)
+{
+    Tokens tokens;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         // A lone "-" is standard input; "-5" is a (refused) number, not an option.
         const bool looksLikeOption = argument.size() > 1 && argument.startsWith(QLatin1Char('-')) &&
                                      !argument.at(1).isDigit();
-        if (optionsEnded || !looksLikeOption) {
-            positional << argument;
-            continue;
-        }
-        if (argument == QLatin1String("--")) {
+        if (optionsEnded || !looksLikeOption)
+            tokens.positional << argument;
+        else if (argument == QLatin1String("--"))
             optionsEnded = true;
-            continue;
-        }
-        if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
-            parsed.help = true;
-            continue;
-        }
-        if (argument == QLatin1String("-v") || argument == QLatin1String("--version")) {
-            parsed.version = true;
-            continue;
-        }
-        const qsizetype equals = argument.indexOf(QLatin1Char('='));
-        const QString name = argument.mid(2, equals < 0 ? -1 : equals - 2);
-        const OptionName *option =
-            argument.startsWith(QLatin1String("--")) ? findOption(name) : nullptr;
-        if (!option)
-            refuse(QStringLiteral("unknown option %1; see pravixctl --help")
-                       .arg(equals < 0 ? argument : argument.left(equals)));
-        if (given.contains(name))
-            refuse(QStringLiteral("--%1 is given twice").arg(name));
-        given.insert(name);
-        QString value;
-        if (option->takesValue) {
-            if (equals >= 0)
-                value = argument.mid(equals + 1);
-            else if (i + 1 < arguments.size())
-                value = arguments.at(++i);
-            else
-                refuse(QStringLiteral("--%1 needs a value; see pravixctl --help").arg(name));
-        } else if (equals >= 0) {
-            refuse(QStringLiteral("--%1 takes no value").arg(name));
-        }
-        readOption(parsed, name, value);
+        else if (argument == QLatin1String("-h") || argument == QLatin1String("--help"))
+            tokens.help = true;
+        else if (argument == QLatin1String("-v") || argument == QLatin1String("--version"))
+            tokens.version = true;
+        else
+            tokens.options.push_back(takeOption(arguments, i, tokens));
     }
-    if (parsed.help || parsed.version)
-        return parsed;
+    return tokens;
+}
 
-    if (positional.isEmpty())
-        refuse(QStringLiteral("no command given; commands are %1").arg(commandList));
-    const QString commandName = positional.takeFirst();
-    const auto found = std::find_if(commands.begin(), commands.end(), [&](const CommandName &c) {
-        return commandName == QLatin1String(c.name);
-    });
-    if (found == commands.end())
-        refuse(QStringLiteral("unknown command %1; commands are %2").arg(commandName, commandList));
-    parsed.command = found->command;
-    if (positional.size() < found->operands.size())
-        refuse(QStringLiteral("%1: needs %2")
-                   .arg(QLatin1String(found->name), found->operands.join(QLatin1Char(' '))));
-    if (positional.size() > found->operands.size())
+//! The command the first operand names; \a operands keeps the rest, as many as it takes.
+const CommandRow &takeCommand(QStringList &operands)
+{
+    if (operands.isEmpty())
+        refuse(QStringLiteral("no command given; commands are %1").arg(commandList()));
+    const QString name = operands.takeFirst();
+    const auto found =
+        std::find_if(commands().begin(), commands().end(),
+                     [&](const CommandRow &row) { return name == QLatin1String(row.name); });
+    if (found == commands().end())
+        refuse(QStringLiteral("unknown command %1; commands are %2").arg(name, commandList()));
+    const QString command = QLatin1String(found->name);
+    if (operands.size() < found->operands.size())
+        refuse(QStringLiteral("%1: needs %2").arg(command, found->operands.join(QLatin1Char(' '))));
+    if (operands.size() > found->operands.size())
         refuse(QStringLiteral("%1: unexpected argument %2%3")
-                   .arg(QLatin1String(found->name), positional.at(found->operands.size()),
+                   .arg(command, operands.at(found->operands.size()),
                         found->command == Command::Send16
                             ? QStringLiteral(" (put a TEXT with blanks in quotes)")
                             : QString()));
-    if (given.contains(QStringLiteral("port")) && given.contains(QStringLiteral("device")))
+    return *found;
+}
+
+void refuseCombinations(const CommandRow &command, const Tokens &tokens)
+{
+    if (tokens.given(QStringLiteral("port")) && tokens.given(QStringLiteral("device")))
         refuse(QStringLiteral("--port and --device both name the line; give one of them"));
-    refuseInapplicable(parsed.command, given);
-    readOperands(parsed, positional);
+    for (const Refusal &refusal : command.refused) {
+        if (tokens.given(refusal.option))
+            refuse(QStringLiteral("--%1 %2").arg(refusal.option, refusal.why));
+    }
+}
+
+Arguments parse(const QStringList &arguments)
+{
+    const Tokens tokens = tokenize(arguments);
+    Arguments parsed;
+    parsed.help = tokens.help;
+    parsed.version = tokens.version;
+    for (const auto &[option, value] : tokens.options)
+        option->read(parsed, value);
+    if (parsed.help || parsed.version)
+        return parsed;
+
+    QStringList operands = tokens.positional;
+    const CommandRow &command = takeCommand(operands);
+    parsed.command = command.command;
+    refuseCombinations(command, tokens);
+    command.readOperands(parsed, operands);
     return parsed;
 }
 

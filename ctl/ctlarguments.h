@@ -33,7 +33,7 @@ struct Arguments
     std::optional<int> port;
     QString device;
     std::optional<int> baud;
-    //! The format part of a settings string: "n,8,1", "n,8,2" or "e,8,1".
+    //! "8N1", "8N2" or "8E1".
     QString format;
     bool rts = false;
     //! 0 is a broadcast.

@@ -3,25 +3,20 @@
 #include "commerror.h"
 #include "configprofile.h"
 #include "cp1252.h"
+#include "ctlline.h"
 #include "hextext.h"
 #include "lineexchange.h"
 #include "modini.h"
 #include "modvariables.h"
 #include "mscomm.h"
-#include "porthint.h"
-#include "portmap.h"
 #include "portsreport.h"
-#include "runreport.h"
-#include "serialsettings.h"
-#include "storedline.h"
-#include "trafficlog.h"
+#include "stoprequest.h"
 #include "writecommands.h"
 
 #include <QFile>
 #include <QTextStream>
 
 #include <chrono>
-#include <csignal>
 #include <thread>
 
 namespace ctl {
@@ -29,58 +24,15 @@ namespace {
 
 // The main window waits in ticks of its 20 ms timer; its waits are the default time-outs.
 constexpr int tickMs = 20;
-const QString defaultSettings = QStringLiteral("9600,n,8,1");
-// The display takes its configuration at this speed and format only.
-const QString uploadSettings = QStringLiteral("9600,n,8,1");
 const QString lcdSection = QStringLiteral("LCD");
-
-// Set by Ctrl+C or a termination request during a series: the series stops after the exchange
-// under way and still ends with its summary.
-volatile std::sig_atomic_t stopRequested = 0;
-
-extern "C" void requestStop(int)
-{
-    stopRequested = 1;
-}
 
 //! Sleeps \a ms, waking early when a stop is requested.
 void pause(int ms)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!stopRequested && std::chrono::steady_clock::now() < end)
+    while (!stoprequest::flag() && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
             end - std::chrono::steady_clock::now(), std::chrono::milliseconds(20)));
-}
-
-//! The line a run uses: from the options, else as the main window would load it.
-struct Line
-{
-    int portNumber = 1;
-    QString device;
-    QString settings;
-    int slave = 1;
-    bool echo = false;
-};
-
-Line chooseLine(const Arguments &arguments)
-{
-    Line line;
-    line.portNumber = arguments.port.value_or(storedline::commPort());
-    line.device =
-        arguments.device.isEmpty() ? portmap::devicePath(line.portNumber) : arguments.device;
-    line.settings = storedline::setting();
-    if (!SerialSettings::parse(line.settings))
-        line.settings = defaultSettings;
-    const QString storedBaud = line.settings.section(QLatin1Char(','), 0, 0);
-    const QString storedFormat = line.settings.section(QLatin1Char(','), 1);
-    line.settings = (arguments.baud ? QString::number(*arguments.baud) : storedBaud) +
-                    QLatin1Char(',') +
-                    (arguments.format.isEmpty() ? storedFormat : arguments.format);
-    if (arguments.command == Command::Configure)
-        line.settings = uploadSettings;
-    line.slave = arguments.slave.value_or(storedline::slave());
-    line.echo = arguments.echo || storedline::localEcho();
-    return line;
 }
 
 QByteArray txBuf(int length)
@@ -150,17 +102,27 @@ std::optional<ConfigProfile> loadProfile(const QString &name, QIODevice &in, QSt
 void saveUpload(const ConfigProfile &profile)
 {
     modINI::WriteIni(lcdSection, QStringLiteral("Slave"),
-                     QString::number(profile.choices.slaveId + 1));
+                     QString::number(profile.choices.slaveId + ConfigChoices::slaveIds.first));
     for (int i = 0; i < ConfigImage::MessageCount; ++i)
         modINI::WriteIni(lcdSection, QStringLiteral("row%1").arg(i + 1),
                          profile.messages[static_cast<size_t>(i)]);
 }
 
+//! What a send or an upload puts on the line and how its answer is awaited.
+struct Job
+{
+    QByteArray request;
+    ExchangeOptions options;
+    //! An upload's, saved after it went out when --save asks for it.
+    std::optional<ConfigProfile> profile;
+};
+
+//! A send or an upload: the request once, or --repeat times, on one port.
 class Runner
 {
 public:
     Runner(const Arguments &arguments, Console &console)
-        : m_arguments(arguments), m_console(console)
+        : m_arguments(arguments), m_console(console), m_output(console, arguments.json)
     {
     }
 
@@ -169,131 +131,115 @@ public:
         if (!m_arguments.settingsFile.isEmpty())
             modINI::setIniFilePath(m_arguments.settingsFile);
         const Line line = chooseLine(m_arguments);
-
-        QByteArray request;
-        ExchangeOptions options;
-        options.rts = m_arguments.rts;
-        std::optional<ConfigProfile> profile;
-        if (m_arguments.command == Command::Configure) {
-            QString error;
-            profile = loadProfile(m_arguments.profile, m_console.in, &error);
-            if (!profile)
-                return usageError(error);
-            request = uploadImage(*profile);
-            options.awaitAnswer = false;
-        } else {
-            request = writeRequest(m_arguments, line.slave);
-            options.awaitAnswer = line.slave != 0;
-            options.timeoutMs =
-                m_arguments.timeoutMs.value_or(defaultTimeoutMs(m_arguments.command));
-            options.echo = line.echo;
-        }
-
-        if (!m_arguments.logFile.isEmpty()) {
-            if (!m_log.open(m_arguments.logFile))
-                return usageError(QStringLiteral("--log: cannot write %1").arg(m_log.errorText()));
-        }
+        std::optional<Job> job = prepare(line);
+        if (!job)
+            return 1;
+        if (!m_arguments.logFile.isEmpty() && !m_output.openLog(m_arguments.logFile))
+            return 1;
 
         const QString device = line.device;
         MSComm port([device](int) { return device; });
+        if (open(port, line))
+            exchange(port, line, *job);
+        if (job->profile && m_arguments.save && runreport::exitStatus(m_output.records()) == 0)
+            saveUpload(*job->profile);
+        return m_output.finish(m_arguments.repeat.has_value(), line.echo);
+    }
+
+private:
+    //! Empty, with the reason on standard error, when the profile cannot be used.
+    std::optional<Job> prepare(const Line &line)
+    {
+        Job job;
+        job.options.rts = m_arguments.rts;
+        job.options.stop = &stoprequest::flag();
+        if (m_arguments.command != Command::Configure) {
+            job.request = writeRequest(m_arguments, line.slave);
+            job.options.awaitAnswer = line.slave != 0;
+            job.options.timeoutMs =
+                m_arguments.timeoutMs.value_or(defaultTimeoutMs(m_arguments.command));
+            job.options.echo = line.echo;
+            return job;
+        }
+        QString error;
+        job.profile = loadProfile(m_arguments.profile, m_console.in, &error);
+        if (!job.profile) {
+            m_output.note(error);
+            return std::nullopt;
+        }
+        job.request = uploadImage(*job.profile);
+        job.options.awaitAnswer = false;
+        return job;
+    }
+
+    //! False, with the failure recorded, when the port cannot be opened.
+    bool open(MSComm &port, const Line &line)
+    {
         try {
             port.setSettings(line.settings);
             port.setCommPort(line.portNumber);
             port.setPortOpen(true);
+            return true;
         } catch (const CommError &error) {
             TrafficRecord failed;
             failed.time = QDateTime::currentDateTime();
             failed.window = QStringLiteral("pravixctl");
-            failed.device = device;
+            failed.device = line.device;
             failed.settings = line.settings;
             failed.outcome = TrafficOutcome::PortError;
-            reportPortError(error.message());
-            record(failed);
-            return finish(line.echo);
+            m_output.reportPortError(error);
+            m_output.record(failed);
+            return false;
         }
+    }
 
-        LineExchange exchange(port, device, line.settings);
+    //! The exchanges, until the count is reached, the port fails or a stop is asked for.
+    void exchange(MSComm &port, const Line &line, const Job &job)
+    {
+        LineExchange exchange(port, line.device, line.settings);
         const int count = m_arguments.repeat.value_or(1);
-        if (m_arguments.repeat) {
-            std::signal(SIGINT, requestStop);
-            std::signal(SIGTERM, requestStop);
-        }
-        for (int i = 0; i < count && !stopRequested; ++i) {
+        // Without a series Ctrl+C ends the program at once, as any command's.
+        if (m_arguments.repeat)
+            stoprequest::catchSignals();
+        for (int i = 0; i < count && !stoprequest::flag(); ++i) {
             if (i > 0 && m_arguments.intervalMs > 0)
                 pause(m_arguments.intervalMs);
-            if (stopRequested)
+            if (stoprequest::flag())
                 break;
-            const LineExchange::Result result = exchange.run(request, options);
+            const LineExchange::Result result = exchange.run(job.request, job.options);
             if (!result.discarded.isEmpty())
-                note(QStringLiteral("discarded %1 bytes waiting before the request: %2")
-                         .arg(result.discarded.size())
-                         .arg(hextext::bytes(result.discarded)));
+                m_output.note(QStringLiteral("discarded %1 bytes waiting before the request: %2")
+                                  .arg(result.discarded.size())
+                                  .arg(hextext::bytes(result.discarded)));
             const bool portFailed = result.record.outcome == TrafficOutcome::PortError;
-            if (portFailed)
-                reportPortError(result.portError);
-            record(result.record);
+            if (portFailed && result.portError)
+                m_output.reportPortError(*result.portError);
+            m_output.record(result.record);
             if (portFailed)
                 break;
         }
-        if (stopRequested)
-            note(QStringLiteral("stopped after %1 of %2 exchanges")
-                     .arg(m_records.size())
-                     .arg(count));
-        if (profile && m_arguments.save && runreport::exitStatus(m_records) == 0)
-            saveUpload(*profile);
-        return finish(line.echo);
-    }
-
-private:
-    int usageError(const QString &text)
-    {
-        note(text);
-        return 1;
-    }
-
-    void note(const QString &text)
-    {
-        m_console.err << "pravixctl: " << text << '\n';
-        m_console.err.flush();
-    }
-
-    void reportPortError(const QString &message)
-    {
-        m_console.err << porthint::describe(CommError(message), modINI::iniFilePath());
-        m_console.err.flush();
-    }
-
-    void record(const TrafficRecord &record)
-    {
-        m_records.append(record);
-        // A full disk ends the log, not the series; the user learns that the log is short.
-        if (m_log.isOpen() && !m_log.append(record)) {
-            note(QStringLiteral("stopped writing the log %1").arg(m_log.errorText()));
-            m_log.close();
-        }
-        if (m_arguments.json)
-            m_console.out << runreport::jsonLine(runreport::exchangeJson(record)) << '\n';
-        else if (record.outcome != TrafficOutcome::PortError)
-            m_console.out << runreport::exchangeText(record) << '\n';
-        m_console.out.flush();
-    }
-
-    int finish(bool localEcho)
-    {
-        if (m_arguments.repeat) {
-            for (const QString &line :
-                 runreport::closingLines(m_records, m_arguments.json, localEcho))
-                m_console.out << line << '\n';
-            m_console.out.flush();
-        }
-        return runreport::exitStatus(m_records);
+        if (stoprequest::flag())
+            m_output.note(QStringLiteral("stopped after %1 of %2 exchanges")
+                              .arg(m_output.records().size())
+                              .arg(count));
     }
 
     const Arguments &m_arguments;
     Console &m_console;
-    TrafficLog m_log;
-    RunRecords m_records;
+    RunOutput m_output;
 };
+
+// Lists only: nothing is sent and the settings file is read, never written.
+void printPorts(const Arguments &arguments, Console &console)
+{
+    if (!arguments.settingsFile.isEmpty())
+        modINI::setIniFilePath(arguments.settingsFile);
+    const PortSurvey survey = PortSurvey::take(DeviceLookup::system());
+    const QStringList lines =
+        arguments.json ? portsreport::jsonLines(survey) : portsreport::textLines(survey);
+    for (const QString &line : lines)
+        console.out << line << '\n';
+}
 
 } // namespace
 
@@ -303,19 +249,19 @@ int run(const Arguments &arguments, Console &console)
         console.out << helpText();
         return 0;
     }
-    if (arguments.command == Command::Profile) {
+    switch (arguments.command) {
+    case Command::Profile:
         console.out << defaultProfile();
         return 0;
-    }
-    if (arguments.command == Command::Ports) {
-        if (!arguments.settingsFile.isEmpty())
-            modINI::setIniFilePath(arguments.settingsFile);
-        const PortSurvey survey = PortSurvey::take(DeviceLookup::system());
-        const QStringList lines =
-            arguments.json ? portsreport::jsonLines(survey) : portsreport::textLines(survey);
-        for (const QString &line : lines)
-            console.out << line << '\n';
+    case Command::Ports:
+        printPorts(arguments, console);
         return 0;
+    case Command::Send05:
+    case Command::Send06:
+    case Command::Send16:
+    case Command::Configure:
+    case Command::None:
+        break;
     }
     return Runner(arguments, console).run();
 }

@@ -1,19 +1,9 @@
 #pragma once
 
 #include "ctlarguments.h"
-
-class QIODevice;
-class QTextStream;
+#include "runoutput.h"
 
 namespace ctl {
-
-//! Where a run reads a profile from standard input and writes its output and its errors.
-struct Console
-{
-    QIODevice &in;
-    QTextStream &out;
-    QTextStream &err;
-};
 
 /*! Carries out parsed arguments: sends, waits, prints and logs; the exit status. Nothing is
  * sent when the profile, the settings or the log file cannot be used (status 1). */

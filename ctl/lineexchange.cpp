@@ -1,7 +1,7 @@
 #include "lineexchange.h"
 
 #include "commerror.h"
-#include "crc16.h"
+#include "modbusanswer.h"
 #include "mscomm.h"
 #include "serialsettings.h"
 
@@ -14,9 +14,6 @@
 namespace ctl {
 namespace {
 
-constexpr int answerLength = 8;
-constexpr int exceptionLength = 5;
-constexpr quint8 exceptionFlag = 0x80;
 // How often the port is looked at during a wait: every half character at the line's speed (0.52
 // ms at 9600 8N1), as exact as an answer's timing can be told, and within bounds that keep a
 // pseudo-terminal's instant answers timed and the processor time small.
@@ -30,6 +27,48 @@ std::chrono::microseconds pollInterval(const QString &settings)
 double millisecondsSince(const QElapsedTimer &clock)
 {
     return double(clock.nsecsElapsed()) / 1e6;
+}
+
+//! What counts as the answer: the received bytes after a leading copy of the request when
+//! \a echo is set and they begin with one.
+QByteArray withoutEcho(const QByteArray &received, const QByteArray &request, bool echo)
+{
+    if (echo && received.startsWith(request))
+        return received.mid(request.size());
+    return received;
+}
+
+//! Nothing more is to come: 8 bytes, or an exception answer, which is shorter.
+bool isWhole(const QByteArray &answer, const QByteArray &request)
+{
+    return answer.size() >= modbusanswer::wholeLength ||
+           modbusanswer::judge(request, answer) == modbusanswer::Verdict::Exception;
+}
+
+TrafficOutcome outcomeOf(const QByteArray &answer, const QByteArray &request)
+{
+    using modbusanswer::Verdict;
+    switch (modbusanswer::judge(request, answer)) {
+    case Verdict::Nothing:
+        return TrafficOutcome::NoResponse;
+    case Verdict::Exception:
+        return TrafficOutcome::Exception;
+    case Verdict::CrcError:
+        return TrafficOutcome::CrcError;
+    case Verdict::Partial:
+    case Verdict::Answer:
+    case Verdict::OtherDevice:
+        break;
+    }
+    // Eight bytes with a good CRC are an answer whoever sent them, as in the window; the
+    // diagnosis names another device's.
+    return answer.size() < modbusanswer::wholeLength ? TrafficOutcome::Incomplete
+                                                     : TrafficOutcome::Answer;
+}
+
+bool stopped(const ExchangeOptions &options)
+{
+    return options.stop && options.stop->load();
 }
 
 } // namespace
@@ -70,7 +109,7 @@ LineExchange::Result LineExchange::run(const QByteArray &request, const Exchange
         }
     } catch (const CommError &error) {
         record.outcome = TrafficOutcome::PortError;
-        result.portError = error.message();
+        result.portError = error;
         if (options.rts) {
             try {
                 m_port.setRTSEnable(false);
@@ -103,7 +142,7 @@ void LineExchange::awaitAnswer(const QByteArray &request, const ExchangeOptions 
             }
             answer = grown;
         }
-        if (isWhole(answer, request))
+        if (isWhole(answer, request) || stopped(options))
             break;
         const auto left =
             std::chrono::nanoseconds(qint64(options.timeoutMs) * 1000000 - clock.nsecsElapsed());
@@ -112,40 +151,7 @@ void LineExchange::awaitAnswer(const QByteArray &request, const ExchangeOptions 
         std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(left, m_pollInterval));
     }
     record.received = answer;
-    record.outcome = judge(answer, request);
-}
-
-QByteArray LineExchange::withoutEcho(const QByteArray &received, const QByteArray &request,
-                                     bool echo)
-{
-    if (echo && received.startsWith(request))
-        return received.mid(request.size());
-    return received;
-}
-
-bool LineExchange::isWhole(const QByteArray &answer, const QByteArray &request)
-{
-    return answer.size() >= answerLength || isException(answer, request);
-}
-
-bool LineExchange::isException(const QByteArray &answer, const QByteArray &request)
-{
-    return answer.size() == exceptionLength && request.size() > 1 &&
-           quint8(answer.at(1)) == (quint8(request.at(1)) | exceptionFlag) &&
-           modbuscrc::hasValidCrc(answer);
-}
-
-TrafficOutcome LineExchange::judge(const QByteArray &answer, const QByteArray &request)
-{
-    if (answer.isEmpty())
-        return TrafficOutcome::NoResponse;
-    if (isException(answer, request))
-        return TrafficOutcome::Exception;
-    if (answer.size() < answerLength)
-        return TrafficOutcome::Incomplete;
-    if (!modbuscrc::hasValidCrc(answer.left(answerLength)))
-        return TrafficOutcome::CrcError;
-    return TrafficOutcome::Answer;
+    record.outcome = outcomeOf(answer, request);
 }
 
 } // namespace ctl

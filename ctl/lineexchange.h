@@ -1,11 +1,14 @@
 #pragma once
 
+#include "commerror.h"
 #include "trafficrecord.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <chrono>
+#include <optional>
 
 class MSComm;
 class QElapsedTimer;
@@ -23,13 +26,16 @@ struct ExchangeOptions
     bool rts = false;
     //! The adapter hands every sent byte back: a leading copy of the request is not the answer.
     bool echo = false;
+    //! When set, the wait ends as soon as it holds true; the answer is judged on what has come.
+    const std::atomic<bool> *stop = nullptr;
 };
 
-/*! \brief One request on an open port and its answer, judged as the main window judges it.
+/*! \brief One request on an open port and its answer.
  *
- * Unlike the window's fixed wait, the wait ends as soon as the answer is whole: 8 bytes, or a
- * 5-byte exception answer whose CRC holds. Then nothing is "no response", fewer than 8 bytes
- * "incomplete", 8 bytes whose CRC does not hold "crc error".
+ * Unlike the main window's fixed wait, the wait ends as soon as the answer is whole: 8 bytes, or
+ * a 5-byte exception answer from the addressed slave whose CRC holds. Then nothing is "no
+ * response", an exception answer "exception", other bytes short of 8 "incomplete", 8 bytes (the
+ * first 8, when more came) whose CRC does not hold "crc error", and any other 8 an answer.
  */
 class LineExchange
 {
@@ -39,23 +45,14 @@ public:
         TrafficRecord record;
         //! Bytes that were waiting before the request and were thrown away.
         QByteArray discarded;
-        //! The operating system's reason when the outcome is a port error.
-        QString portError;
+        //! Why the outcome is a port error; empty for every other outcome.
+        std::optional<CommError> portError;
     };
 
     //! \a device and \a settings only label the records.
     LineExchange(MSComm &port, const QString &device, const QString &settings);
 
     Result run(const QByteArray &request, const ExchangeOptions &options);
-
-    //! What counts as the answer: the received bytes after a leading copy of the request when
-    //! \a echo is set and they begin with one.
-    static QByteArray withoutEcho(const QByteArray &received, const QByteArray &request, bool echo);
-    //! True when \a answer to \a request is whole: 8 bytes, or a Modbus exception answer.
-    static bool isWhole(const QByteArray &answer, const QByteArray &request);
-    //! True for 5 bytes that form a Modbus exception answer to \a request with a good CRC.
-    static bool isException(const QByteArray &answer, const QByteArray &request);
-    static TrafficOutcome judge(const QByteArray &answer, const QByteArray &request);
 
 private:
     //! Waits from \a clock's start, which is when the write returned.

@@ -2,6 +2,7 @@
 
 #include "diagnosis.h"
 #include "hextext.h"
+#include "modbusanswer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -30,32 +31,6 @@ QString msText(double ms)
 QJsonValue msValue(const std::optional<double> &ms)
 {
     return ms ? QJsonValue(tenths(*ms)) : QJsonValue(QJsonValue::Null);
-}
-
-QString exceptionName(int code)
-{
-    switch (code) {
-    case 0x01:
-        return QStringLiteral("illegal function");
-    case 0x02:
-        return QStringLiteral("illegal data address");
-    case 0x03:
-        return QStringLiteral("illegal data value");
-    case 0x04:
-        return QStringLiteral("slave device failure");
-    case 0x05:
-        return QStringLiteral("acknowledge");
-    case 0x06:
-        return QStringLiteral("slave device busy");
-    case 0x08:
-        return QStringLiteral("memory parity error");
-    case 0x0A:
-        return QStringLiteral("gateway path unavailable");
-    case 0x0B:
-        return QStringLiteral("gateway target failed to respond");
-    default:
-        return QStringLiteral("unknown code");
-    }
 }
 
 struct Counts
@@ -159,8 +134,8 @@ QString exchangeText(const TrafficRecord &record)
     } else {
         rx = outcomeToken(record.outcome);
         if (const std::optional<int> code = exceptionCode(record))
-            rx +=
-                QStringLiteral(" %1 (%2)").arg(hextext::byte(quint8(*code)), exceptionName(*code));
+            rx += QStringLiteral(" %1 (%2)")
+                      .arg(hextext::byte(quint8(*code)), modbusanswer::exceptionName(*code));
         if (record.outcome == TrafficOutcome::Written)
             rx += QStringLiteral(", no answer awaited");
         if (!record.received.isEmpty())
@@ -193,13 +168,16 @@ QString summaryLine(const RunRecords &records)
                     .arg(msText(counts.firstByteMs.front()), msText(median(counts.firstByteMs)),
                          msText(counts.firstByteMs.back()));
     return QStringLiteral("%1 sent, %2 answered, %3 no response, %4 incomplete, %5 crc error, "
-                          "%6 exception; first byte min/median/max %7 ms")
+                          "%6 exception, %7 port error, %8 written; first byte min/median/max "
+                          "%9 ms")
         .arg(counts.sent)
         .arg(counts.answered)
         .arg(counts.noResponse)
         .arg(counts.incomplete)
         .arg(counts.crcError)
         .arg(counts.exception)
+        .arg(counts.portError)
+        .arg(counts.written)
         .arg(times);
 }
 
@@ -228,7 +206,7 @@ QJsonObject summaryJson(const RunRecords &records)
 
 QStringList closingLines(const RunRecords &records, bool json, bool localEcho)
 {
-    const QList<LineFinding> findings = diagnose(records, localEcho);
+    const QList<LineFinding> findings = diagnose(records, localEcho, DiagnosisReader::CommandLine);
     if (json) {
         QJsonArray codes;
         for (const LineFinding &finding : findings)

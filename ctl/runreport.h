@@ -31,8 +31,8 @@ QString exchangeText(const TrafficRecord &record);
 //! sent, received, outcome, exception, first_byte_ms, last_byte_ms.
 QJsonObject exchangeJson(const TrafficRecord &record);
 
-//! "N sent, N answered, N no response, N incomplete, N crc error, N exception; first byte
-//! min/median/max X/Y/Z ms".
+//! "N sent, N answered, N no response, N incomplete, N crc error, N exception, N port error,
+//! N written; first byte min/median/max X/Y/Z ms".
 QString summaryLine(const RunRecords &records);
 //! The same counts and first-byte times as an object.
 QJsonObject summaryJson(const RunRecords &records);

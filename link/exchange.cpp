@@ -2,7 +2,7 @@
 
 #include "commerror.h"
 #include "hextext.h"
-#include "modcrc16.h"
+#include "modbusanswer.h"
 #include "modvariables.h"
 #include "mscomm.h"
 
@@ -10,8 +10,6 @@
 #include <QTimer>
 
 namespace {
-
-constexpr int expectedAnswerLength = 8;
 
 const QString noResponseText = QStringLiteral("No Response from LCD");
 const QString incompleteFrameText = QStringLiteral("Incomplete Frame");
@@ -31,6 +29,7 @@ Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
     using modVariables::RxBuf;
     m_inProgress = true;
     m_trace = Trace();
+    m_portError.reset();
     m_sinceWrite.invalidate();
     // Arrivals are watched until the judged bytes are read: bytes Qt takes in while counting
     // them did arrive during the wait, and are part of what is judged.
@@ -48,25 +47,28 @@ Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
         if (waiting == 0) {
             m_rx(noResponseText);
             outcome = Outcome::NoResponse;
-        } else if (waiting < expectedAnswerLength) {
-            // Left in the receive buffer: it arrives in front of the next answer.
+        } else if (waiting < modbusanswer::wholeLength) {
+            // Left in the receive buffer, an exception answer too: it arrives in front of the
+            // next answer.
             m_rx(incompleteFrameText);
             outcome = Outcome::IncompleteFrame;
             m_trace.received = m_port.peek();
         } else {
             RxBuf = m_port.input();
             m_trace.received = RxBuf;
-            if (!modcrc16::CheckCRC16(expectedAnswerLength - 3)) {
+            // The first eight decide; with a good CRC they are shown whoever sent them.
+            if (modbusanswer::judge(m_trace.sent, RxBuf) == modbusanswer::Verdict::CrcError) {
                 m_rx(crcErrorText);
                 outcome = Outcome::CrcError;
             } else {
-                ShowRxFrame(expectedAnswerLength - 1);
+                ShowRxFrame(modbusanswer::wholeLength - 1);
             }
         }
-    } catch (const CommError &) {
+    } catch (const CommError &error) {
         m_timer.stop();
         lowerRtsQuietly();
         outcome = Outcome::PortError;
+        m_portError = error;
         if (!m_trace.written.isValid())
             m_trace.written = QDateTime::currentDateTime();
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "commerror.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -62,6 +64,8 @@ public:
 
     //! The last run's trace; valid once run() has returned.
     const Trace &lastTrace() const { return m_trace; }
+    //! Why the last run ended with PortError; empty after any other outcome.
+    const std::optional<CommError> &portError() const { return m_portError; }
 
 private:
     void SendFrame(int n);
@@ -80,6 +84,7 @@ private:
     bool m_inProgress = false;
     bool m_localEcho = false;
     Trace m_trace;
+    std::optional<CommError> m_portError;
     //! Started when the request's write returns.
     QElapsedTimer m_sinceWrite;
     //! When bytes arrived during the run, and how many were waiting then.

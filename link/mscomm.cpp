@@ -22,7 +22,8 @@ void MSComm::setCommPort(int portNumber)
 {
     requireClosed();
     if (portNumber < 1)
-        throw CommError(QStringLiteral("Invalid port number %1").arg(portNumber));
+        throw CommError(CommError::Kind::BadSetting,
+                        QStringLiteral("Invalid port number %1").arg(portNumber));
     m_commPort = portNumber;
 }
 
@@ -31,7 +32,8 @@ void MSComm::setSettings(const QString &settings)
     requireClosed();
     const std::optional<SerialSettings> parsed = SerialSettings::parse(settings);
     if (!parsed)
-        throw CommError(QStringLiteral("Invalid settings \"%1\"").arg(settings));
+        throw CommError(CommError::Kind::BadSetting,
+                        QStringLiteral("Invalid settings \"%1\"").arg(settings));
     m_settings = *parsed;
 }
 
@@ -105,13 +107,13 @@ QByteArray MSComm::input(int count)
 void MSComm::requireOpen() const
 {
     if (!portOpen())
-        throw CommError(QStringLiteral("The port is not open"));
+        throw CommError(CommError::Kind::WrongState, QStringLiteral("The port is not open"));
 }
 
 void MSComm::requireClosed() const
 {
     if (portOpen())
-        throw CommError(QStringLiteral("The port is already open"));
+        throw CommError(CommError::Kind::WrongState, QStringLiteral("The port is already open"));
 }
 
 qint64 MSComm::transmitNanoseconds(int bytes) const

@@ -1,6 +1,7 @@
 #include "qtserialdevice.h"
 
 #include "commerror.h"
+#include "portfailure.h"
 
 #include <QElapsedTimer>
 
@@ -27,6 +28,10 @@ QtSerialDevice::QtSerialDevice()
     // nothing at full speed; the port is let go as soon as control is back in the event loop.
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError error) {
+                         // Qt has just read the system's number for this error; nothing after
+                         // the failing call would still see it.
+                         if (error != QSerialPort::NoError)
+                             m_systemError = portfailure::lastSystemError();
                          if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
                              return;
                          if (!m_port.isOpen() || !m_vanished.isEmpty())
@@ -54,8 +59,12 @@ void QtSerialDevice::open(const QString &path, const SerialSettings &settings)
     m_path = path;
     m_port.setPortName(path);
     m_port.clearError();
-    if (!m_port.open(QIODevice::ReadWrite))
-        fail(m_port.errorString());
+    m_systemError = 0;
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        const int systemError = m_systemError;
+        fail(portfailure::ofOpen(m_port.error(), systemError, portfailure::allowsReadWrite(path)),
+             m_port.errorString(), systemError);
+    }
     m_open = true;
     try {
         applySettings(settings);
@@ -101,7 +110,7 @@ void QtSerialDevice::write(const QByteArray &bytes)
 {
     ensureUsable();
     if (m_port.write(bytes) != bytes.size())
-        fail(m_port.errorString());
+        failInUse();
 
     QElapsedTimer clock;
     clock.start();
@@ -110,13 +119,12 @@ void QtSerialDevice::write(const QByteArray &bytes)
         if (left <= 0) {
             // Whatever is still queued must not trail into the next frame.
             m_port.clear(QSerialPort::Output);
-            fail(QStringLiteral("write timed out"));
+            fail(CommError::Kind::TimedOut, QStringLiteral("write timed out"));
         }
         if (!m_port.waitForBytesWritten(static_cast<int>(left))) {
-            if (!m_vanished.isEmpty())
-                fail(m_vanished);
+            failIfVanished();
             if (m_port.error() != QSerialPort::TimeoutError)
-                fail(m_port.errorString());
+                failInUse();
         }
     }
 }
@@ -129,11 +137,17 @@ void QtSerialDevice::drain()
     do {
         result = ::tcdrain(m_port.handle());
     } while (result == -1 && errno == EINTR);
-    if (result == -1)
-        fail(qt_error_string(errno));
+    if (result == -1) {
+        const int systemError = errno;
+        fail(portfailure::ofUse(QSerialPort::UnknownError, systemError),
+             qt_error_string(systemError), systemError);
+    }
 #elif defined(Q_OS_WIN)
-    if (!::FlushFileBuffers(m_port.handle()))
-        fail(qt_error_string(static_cast<int>(::GetLastError())));
+    if (!::FlushFileBuffers(m_port.handle())) {
+        const int systemError = portfailure::lastSystemError();
+        fail(portfailure::ofUse(QSerialPort::UnknownError, systemError),
+             qt_error_string(systemError), systemError);
+    }
 #endif
 }
 
@@ -169,33 +183,31 @@ void QtSerialDevice::pullIn()
     ensureUsable();
     while (m_port.waitForReadyRead(0)) {
     }
-    if (!m_vanished.isEmpty())
-        fail(m_vanished);
+    failIfVanished();
     // Nothing more to read ends the loop with a time-out, which is no failure here.
     const QSerialPort::SerialPortError error = m_port.error();
     if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError)
-        fail(m_port.errorString());
+        failInUse();
     m_port.clearError();
 }
 
 void QtSerialDevice::settle(bool succeeded)
 {
-    if (!m_vanished.isEmpty())
-        fail(m_vanished);
+    failIfVanished();
     if (m_port.error() == QSerialPort::UnsupportedOperationError) {
         m_port.clearError();
         return;
     }
     if (!succeeded || m_port.error() != QSerialPort::NoError)
-        fail(m_port.errorString());
+        failInUse();
 }
 
 void QtSerialDevice::ensureUsable()
 {
     if (!m_open)
-        throw CommError(m_path + QStringLiteral(": the port is not open"));
-    if (!m_vanished.isEmpty())
-        fail(m_vanished);
+        throw CommError(CommError::Kind::WrongState,
+                        m_path + QStringLiteral(": the port is not open"));
+    failIfVanished();
 #if defined(Q_OS_UNIX)
     // A device that has gone (an unplugged adapter, the far end of a pseudo-terminal closed) is
     // hung up, and reads from it simply return nothing; ask for the hang-up itself.
@@ -203,10 +215,11 @@ void QtSerialDevice::ensureUsable()
     if (::poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR | POLLNVAL))) {
         m_vanished = qt_error_string(EIO);
         releaseVanished();
-        fail(m_vanished);
+        failIfVanished();
     }
 #endif
     m_port.clearError();
+    m_systemError = 0;
 }
 
 void QtSerialDevice::releaseVanished()
@@ -215,8 +228,21 @@ void QtSerialDevice::releaseVanished()
         m_port.close();
 }
 
-void QtSerialDevice::fail(const QString &reason)
+void QtSerialDevice::failIfVanished()
+{
+    if (!m_vanished.isEmpty())
+        fail(CommError::Kind::Vanished, m_vanished);
+}
+
+void QtSerialDevice::failInUse()
+{
+    const int systemError = m_systemError;
+    fail(portfailure::ofUse(m_port.error(), systemError), m_port.errorString(), systemError);
+}
+
+void QtSerialDevice::fail(CommError::Kind kind, const QString &reason, int systemError)
 {
     m_port.clearError();
-    throw CommError(m_path + QStringLiteral(": ") + reason);
+    m_systemError = 0;
+    throw CommError(kind, m_path + QStringLiteral(": ") + reason, systemError);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commerror.h"
 #include "serialdevice.h"
 
 #include <QSerialPort>
@@ -27,6 +28,9 @@ public:
     QByteArray read(int count) override;
     QByteArray peek() override;
 
+    //! The port as Qt has it, named as the last open named it.
+    const QSerialPort &serialPort() const { return m_port; }
+
 private:
     void applySettings(const SerialSettings &settings);
     //! Throws unless the last call succeeded or the device simply lacks the line it set.
@@ -37,11 +41,16 @@ private:
     void pullIn();
     //! Lets go of a device that has gone away; the port stays open, and broken, until close().
     void releaseVanished();
-    [[noreturn]] void fail(const QString &reason);
+    void failIfVanished();
+    //! Throws what the port reports about the failed call on an open port.
+    [[noreturn]] void failInUse();
+    [[noreturn]] void fail(CommError::Kind kind, const QString &reason, int systemError = 0);
 
     QSerialPort m_port;
     QString m_path;
     bool m_open = false;
     //! Why the device can no longer be used; empty while it works.
     QString m_vanished;
+    //! The system's error number at Qt's last reported error; 0 when none since the last call.
+    int m_systemError = 0;
 };

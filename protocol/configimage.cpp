@@ -17,6 +17,14 @@ ConfigChoices ConfigChoices::loadTime()
     return choices;
 }
 
+QStringList ConfigChoices::startupScreens()
+{
+    QStringList screens = {QStringLiteral("None")};
+    for (int n = 1; n <= ConfigImage::MessageCount; ++n)
+        screens << QStringLiteral("Message %1").arg(n);
+    return screens;
+}
+
 namespace {
 
 constexpr int BaudRateByte = 96;
@@ -25,7 +33,8 @@ constexpr int SlaveIdByte = 98;
 constexpr int SumByte = 107;
 constexpr int ComplementByte = 108;
 
-// The display's codes for the entries of the baud-rate and data-format lists, by position.
+// The display's codes for the entries of the baud-rate and data-format lists, by position: the
+// order of SerialSettings::baudNames() and formatNames().
 constexpr std::array<quint8, 3> baudRateCodes = {0x24, 0x12, 0x09};
 constexpr std::array<quint8, 3> dataFormatCodes = {0xC0, 0xC2, 0xD0};
 
@@ -63,11 +72,15 @@ void ConfigImage::writeChoices(const ConfigChoices &choices)
     storeCode(m_bytes[BaudRateByte], baudRateCodes, choices.baudRate);
     storeCode(m_bytes[DataFormatByte], dataFormatCodes, choices.dataFormat);
     const std::array<quint8, LastSummedByte - SlaveIdByte + 1> settings = {
-        positionByte(choices.slaveId, 1),     positionByte(choices.decimalPoint1),
-        positionByte(choices.decimalPoint2),  positionByte(choices.startPoint1),
-        positionByte(choices.startPoint2),    positionByte(choices.startupScreen1),
-        positionByte(choices.startupScreen2), positionByte(choices.width1, 1),
-        positionByte(choices.width2, 1),
+        positionByte(choices.slaveId, ConfigChoices::slaveIds.first),
+        positionByte(choices.decimalPoint1, ConfigChoices::decimalPoints.first),
+        positionByte(choices.decimalPoint2, ConfigChoices::decimalPoints.first),
+        positionByte(choices.startPoint1, ConfigChoices::startPoints.first),
+        positionByte(choices.startPoint2, ConfigChoices::startPoints.first),
+        positionByte(choices.startupScreen1),
+        positionByte(choices.startupScreen2),
+        positionByte(choices.width1, ConfigChoices::widths.first),
+        positionByte(choices.width2, ConfigChoices::widths.first),
     };
     std::copy(settings.begin(), settings.end(), m_bytes.begin() + SlaveIdByte);
 }

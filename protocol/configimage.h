@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <array>
@@ -27,6 +28,20 @@ struct ConfigChoices
     //! What the configuration window's lists show once loaded: the first entry of each, but
     //! width "5" for both fields.
     static ConfigChoices loadTime();
+
+    //! The values a list of numbers offers, first to last; its first entry stands for first.
+    struct Range
+    {
+        int first;
+        int last;
+    };
+    static constexpr Range slaveIds{1, 247};
+    static constexpr Range widths{1, 5};
+    static constexpr Range decimalPoints{0, 4};
+    static constexpr Range startPoints{0, 13};
+
+    //! The entries of a start-up screen list: "None", then "Message 1" to "Message 6".
+    static QStringList startupScreens();
 };
 
 /*! \brief The 110-byte block that sets up the display in one write.
@@ -41,6 +56,8 @@ class ConfigImage
 {
 public:
     static constexpr int Size = 110;
+    //! The line an image always goes at, whatever the display listens at.
+    static constexpr const char *LineSettings = "9600,n,8,1";
     static constexpr int MessageCount = 6;
     static constexpr int MessageLength = 16;
     //! Index of the last byte the checksum covers.

@@ -1,6 +1,7 @@
 #include "storedline.h"
 
 #include "modini.h"
+#include "numbertext.h"
 
 namespace storedline {
 namespace {
@@ -33,11 +34,8 @@ bool localEcho()
 int usableNumber(const QString &stored, int highest)
 {
     constexpr int longestDigits = 3;
-    bool allDigits = !stored.isEmpty() && stored.size() <= longestDigits;
-    for (const QChar c : stored)
-        allDigits = allDigits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
-    const int value = allDigits ? stored.toInt() : 0;
-    return value >= 1 && value <= highest ? value : 1;
+    const qint64 value = numbertext::digits(stored, longestDigits).value_or(0);
+    return value >= 1 && value <= highest ? int(value) : 1;
 }
 
 } // namespace storedline

@@ -7,6 +7,7 @@
 #include "cp1252.h"
 #include "crc16.h"
 #include "hextext.h"
+#include "modbusanswer.h"
 
 namespace lcdsim {
 namespace {
@@ -48,12 +49,10 @@ quint16 wordAt(const QByteArray &frame, int index)
 
 QString exceptionText(ExceptionCode code)
 {
-    static const char *const names[] = {"", "illegal function", "illegal data address",
-                                        "illegal data value"};
     const int number = static_cast<int>(code);
     return QStringLiteral("exception %1 (%2)")
         .arg(number, 2, 10, QLatin1Char('0'))
-        .arg(QLatin1String(names[number]));
+        .arg(modbusanswer::exceptionName(number));
 }
 
 //! The text between double quotes, with what does not print written as \xNN.

@@ -1,6 +1,6 @@
 #include "diagnosis.h"
 
-#include "crc16.h"
+#include "modbusanswer.h"
 #include "serialsettings.h"
 
 #include <optional>
@@ -18,27 +18,37 @@ constexpr int kSplitSharePercent = 25;
 constexpr double kSplitWireTimes = 2.0;
 
 constexpr quint8 kWriteMultipleRegisters = 0x10;
-constexpr quint8 kExceptionFlag = 0x80;
 constexpr quint8 kBroadcastAddress = 0;
 // A function 16 answer repeats the request's slave address, function code, start address and
 // register count; only bytes beyond those can tell an echo from an answer.
 constexpr int kFunction16AnswerHead = 6;
-// The shortest frame that carries a slave address, a function code and a CRC: an exception answer.
-constexpr int kShortestAnswer = 5;
-constexpr int kWholeAnswer = 8;
 
 const QString kNoAnswerText = QStringLiteral(
     "check the wiring, the baud rate and format, and the slave address; a display set up at "
     "another speed stays silent");
-const QString kEchoText = QStringLiteral(
-    "the adapter returns what it sends: set LocalEcho=1 in pravix.ini, or pass --echo");
+// The window reads LocalEcho at each Connect; pravixctl reads it too, and takes --echo.
+const QString kEchoWindowText =
+    QStringLiteral("the adapter returns what it sends: set LocalEcho=1 in section [Settings] of "
+                   "pravix.ini, then connect again");
+const QString kEchoCommandLineText = QStringLiteral(
+    "the adapter returns what it sends: pass --echo, or set LocalEcho=1 in pravix.ini");
 const QString kCrcErrorsText =
     QStringLiteral("noise on the line: check termination resistors, the ground and the cable");
 const QString kLateAnswersText =
     QStringLiteral("the display answers close to the end of the wait; some answers will be missed");
+// Where the latency timer of a USB serial adapter is set depends on the system.
+#if defined(Q_OS_WIN)
+const QString kSplitAnswersText = QStringLiteral(
+    "the adapter delivers in bursts; lower its latency timer: in Device Manager, the port's "
+    "Properties, Port Settings, Advanced, Latency Timer (msec)");
+#elif defined(Q_OS_LINUX)
 const QString kSplitAnswersText =
     QStringLiteral("the adapter delivers in bursts; lower its latency timer, for example "
                    "/sys/bus/usb-serial/devices/ttyUSB0/latency_timer");
+#else
+const QString kSplitAnswersText = QStringLiteral(
+    "the adapter delivers in bursts; lower its latency timer in the settings of its driver");
+#endif
 const QString kWrongSlaveText =
     QStringLiteral("another device answered: check the slave address and that IDs are unique");
 
@@ -83,18 +93,13 @@ bool looksLikeEcho(const TrafficRecord &record)
 }
 
 //! A frame with a good CRC whose slave address or function code is not the request's; an
-//! exception answer from the addressed slave is its own.
+//! exception answer from the addressed slave is its own. No device answers a broadcast, so
+//! whatever came then says nothing about addresses.
 bool fromAnotherDevice(const TrafficRecord &record)
 {
-    const QByteArray &sent = record.sent;
-    const QByteArray frame = record.received.left(kWholeAnswer);
-    if (sent.size() < 2 || quint8(sent.at(0)) == kBroadcastAddress ||
-        frame.size() < kShortestAnswer || !modbuscrc::hasValidCrc(frame))
+    if (record.sent.isEmpty() || quint8(record.sent.at(0)) == kBroadcastAddress)
         return false;
-    const quint8 function = quint8(sent.at(1));
-    const quint8 answeredFunction = quint8(frame.at(1));
-    return frame.at(0) != sent.at(0) ||
-           (answeredFunction != function && answeredFunction != (function | kExceptionFlag));
+    return modbusanswer::judge(record.sent, record.received) == modbusanswer::Verdict::OtherDevice;
 }
 
 } // namespace
@@ -144,13 +149,15 @@ void LineDiagnosis::clear()
     *this = LineDiagnosis(m_localEcho);
 }
 
-QList<LineFinding> LineDiagnosis::findings() const
+QList<LineFinding> LineDiagnosis::findings(DiagnosisReader reader) const
 {
     QList<LineFinding> found;
     if (m_exchanges >= kNoAnswerMinExchanges && m_withBytes == 0)
         found.append({QStringLiteral("no-answer"), kNoAnswerText});
     if (!m_localEcho && atLeastShare(m_function16Echoes, m_function16WithBytes, kEchoSharePercent))
-        found.append({QStringLiteral("echo"), kEchoText});
+        found.append({QStringLiteral("echo"), reader == DiagnosisReader::TrafficWindow
+                                                  ? kEchoWindowText
+                                                  : kEchoCommandLineText});
     if (m_exchanges >= kCrcErrorMinExchanges &&
         atLeastShare(m_crcErrorsNotEcho, m_exchanges, kCrcErrorSharePercent))
         found.append({QStringLiteral("crc-errors"), kCrcErrorsText});
@@ -165,10 +172,11 @@ QList<LineFinding> LineDiagnosis::findings() const
     return found;
 }
 
-QList<LineFinding> diagnose(const QList<TrafficRecord> &records, bool localEcho)
+QList<LineFinding> diagnose(const QList<TrafficRecord> &records, bool localEcho,
+                            DiagnosisReader reader)
 {
     LineDiagnosis diagnosis(localEcho);
     for (const TrafficRecord &record : records)
         diagnosis.add(record);
-    return diagnosis.findings();
+    return diagnosis.findings(reader);
 }

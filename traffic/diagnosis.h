@@ -17,6 +17,9 @@ struct LineFinding
     QString line() const { return code + QStringLiteral(": ") + text; }
 };
 
+//! Who reads the findings: what to try is said in the terms of the tool at hand.
+enum class DiagnosisReader { TrafficWindow, CommandLine };
+
 /*! \brief Reads the traffic back and names what is wrong with the line.
  *
  * Records are added as exchanges end; findings() judges everything added since the last clear(),
@@ -37,7 +40,7 @@ public:
     void clear();
 
     //! What applies, in a fixed order; empty on a healthy line.
-    QList<LineFinding> findings() const;
+    QList<LineFinding> findings(DiagnosisReader reader) const;
 
 private:
     bool m_localEcho;
@@ -54,4 +57,5 @@ private:
 };
 
 //! The findings over a whole sequence of records.
-QList<LineFinding> diagnose(const QList<TrafficRecord> &records, bool localEcho);
+QList<LineFinding> diagnose(const QList<TrafficRecord> &records, bool localEcho,
+                            DiagnosisReader reader);

@@ -22,7 +22,6 @@ public:
     bool open(const QString &path);
     bool isOpen() const { return m_file.isOpen(); }
     void close() { m_file.close(); }
-    QString path() const { return m_file.fileName(); }
 
     //! Appends one line; false with the reason in errorText() when the write fails.
     bool append(const TrafficRecord &record);

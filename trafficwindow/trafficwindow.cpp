@@ -138,7 +138,7 @@ void TrafficWindow::showStatistics()
 void TrafficWindow::showDiagnosis()
 {
     QStringList lines;
-    for (const LineFinding &finding : m_model.diagnosis().findings())
+    for (const LineFinding &finding : m_model.diagnosis().findings(DiagnosisReader::TrafficWindow))
         lines.append(QStringLiteral("Diagnosis: ") + finding.line());
     m_diagnosis->setText(lines.isEmpty() ? QStringLiteral("Diagnosis: none")
                                          : lines.join(QLatin1Char('\n')));

@@ -23,6 +23,11 @@ void show(QWidget *parent, const QString &text)
     box.exec();
 }
 
+void show(QWidget *parent, const QString &text, const QString &detail)
+{
+    show(parent, text + QLatin1Char('\n') + detail);
+}
+
 void setSink(Sink sink)
 {
     installedSink() = std::move(sink);

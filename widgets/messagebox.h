@@ -16,6 +16,8 @@ namespace messagebox {
 inline const QString applicationTitle = QStringLiteral("PravixApp");
 
 void show(QWidget *parent, const QString &text);
+//! The box's text with \a detail as its second line, for a reason and what to do about it.
+void show(QWidget *parent, const QString &text, const QString &detail);
 
 using Sink = std::function<void(const QString &text)>;
 //! Replaces the modal box; an empty sink brings the box back.

@@ -4,7 +4,9 @@
 #include "tempsettings.h"
 
 #include "frmconfiglcd.h"
+#include "modini.h"
 #include "modvariables.h"
+#include "porthint.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -189,7 +191,9 @@ void TestFrmMainConfigLcd::configWindowTakesOverTheMainLine()
     QCOMPARE(upload.left(96), QByteArray(96, ' '));
 
     userClicks(control<QPushButton>(*m_window, "cmdSend06"));
-    QCOMPARE(m_messages->texts, QStringList{portError});
+    QCOMPARE(m_messages->headlines(), QStringList{portError});
+    QVERIFY2(m_messages->details().first().contains(QStringLiteral("not open")),
+             qPrintable(m_messages->texts.first()));
     QCOMPARE(control<QLabel>(*m_window, "lblRxData")->text(), QString());
     QVERIFY(config->serialPort()->portOpen());
 }
@@ -205,8 +209,13 @@ void TestFrmMainConfigLcd::connectFailsWhileTheConfigWindowHoldsThePort()
     frmConfigLCD *config = m_window->configWindow();
     QVERIFY(config && config->serialPort()->portOpen());
 
+    // Another port object holds the device and its lock file: the remedy says so.
     userClicks(connectButton);
-    QCOMPARE(m_messages->texts, QStringList{portError});
+    QCOMPARE(m_messages->headlines(), QStringList{portError});
+    const QString detail = m_messages->details().first();
+    QVERIFY2(detail.startsWith(m_line->devicePath() + QStringLiteral(": ")), qPrintable(detail));
+    QVERIFY2(detail.contains(porthint::hint(CommError::Kind::Locked, modINI::iniFilePath()).mid(1)),
+             qPrintable(detail));
     QCOMPARE(connectionLook(*m_window), disconnectedLook());
 
     // Closing the configuration window frees the line; the main window connects and sends.

@@ -5,6 +5,7 @@
 
 #include "combolist.h"
 #include "modvariables.h"
+#include "porthint.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -254,15 +255,20 @@ void TestFrmMainConnection::connectToMissingDevice_data()
 void TestFrmMainConnection::connectToMissingDevice()
 {
     QFETCH(bool, useRts);
-    m_window =
-        makeWindowOnLine(*m_settings, m_settings->path() + QStringLiteral(".no-such-device"));
+    const QString missing = m_settings->path() + QStringLiteral(".no-such-device");
+    m_window = makeWindowOnLine(*m_settings, missing);
     const ConnectionLook initial = connectionLook(*m_window);
 
     control<QCheckBox>(*m_window, "Check1")->setChecked(useRts);
     modVariables::UseRts = !useRts;
     userClicks(control<QPushButton>(*m_window, "cmdConnect"));
 
-    QCOMPARE(m_messages->texts, QStringList{QStringLiteral("COMM PORT ERROR!")});
+    // Under the box's own text, the system's reason and what to do about a missing device.
+    QCOMPARE(m_messages->headlines(), QStringList{QStringLiteral("COMM PORT ERROR!")});
+    const QString detail = m_messages->details().first();
+    QVERIFY2(detail.startsWith(missing + QStringLiteral(": ")), qPrintable(detail));
+    QVERIFY2(detail.contains(porthint::hint(CommError::Kind::NotFound, m_settings->path()).mid(1)),
+             qPrintable(detail));
     QCOMPARE(connectionLook(*m_window), initial);
     QCOMPARE(modVariables::UseRts, useRts);
     QCOMPARE(modVariables::CommPortNo, QStringLiteral("1"));
@@ -292,7 +298,9 @@ void TestFrmMainConnection::failedOpenCanBeRetried()
     auto *connectButton = control<QPushButton>(*m_window, "cmdConnect");
     m_device->failNext(FakeSerialDevice::Operation::Open);
     userClicks(connectButton);
-    QCOMPARE(m_messages->texts, QStringList{QStringLiteral("COMM PORT ERROR!")});
+    QCOMPARE(m_messages->headlines(), QStringList{QStringLiteral("COMM PORT ERROR!")});
+    QVERIFY2(m_messages->details().first().contains(QStringLiteral(": open failed")),
+             qPrintable(m_messages->texts.first()));
     QCOMPARE(connectionLook(*m_window), disconnectedLook());
 
     userClicks(connectButton);
@@ -324,7 +332,9 @@ void TestFrmMainConnection::settingsHandlerFailureIsShown()
     else
         emit qobject_cast<QRadioButton *>(widget)->clicked(true);
 
-    QCOMPARE(m_messages->texts, QStringList{"COMM PORT ERROR!"});
+    QCOMPARE(m_messages->headlines(), QStringList{"COMM PORT ERROR!"});
+    QVERIFY2(m_messages->details().first().contains(QStringLiteral("already open")),
+             qPrintable(m_messages->texts.first()));
     QCOMPARE(m_window->serialPort().commPort(), 1);
     QCOMPARE(m_window->serialPort().settings(), QStringLiteral("9600,n,8,1"));
     QCOMPARE(modVariables::CommSettings, QStringLiteral("9600,n,8,1"));

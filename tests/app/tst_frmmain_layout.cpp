@@ -1,6 +1,8 @@
+#include "captionfit.h"
 #include "mainwindowharness.h"
 #include "tempsettings.h"
 
+#include "appearance.h"
 #include "modvariables.h"
 
 #include <QAction>
@@ -25,11 +27,13 @@ class TestFrmMainLayout : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
     void controlPlacement_data();
     void controlPlacement();
+    void captionsFitWithTheProgramsFont();
     void windowIsFixedWithCloseBoxOnly();
     void menuBarEntriesInOrder();
     void tabOrderFollowsTabIndex();
@@ -45,6 +49,12 @@ private:
     std::unique_ptr<TempSettings> m_settings;
     std::unique_ptr<frmMain> m_window;
 };
+
+// The program's own font, as its start registers it where the system lacks Tahoma.
+void TestFrmMainLayout::initTestCase()
+{
+    appearance::registerTahoma();
+}
 
 void TestFrmMainLayout::init()
 {
@@ -66,7 +76,8 @@ void TestFrmMainLayout::controlPlacement_data()
     QTest::addColumn<QString>("container");
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("caption");
-    // Twips, as the layout is drawn; one pixel is 15 twips.
+    // Twips, as the layout is drawn; one pixel is 15 twips. Three labels are wider than drawn,
+    // so that their captions fit with Windows' Tahoma.
     QTest::addColumn<QRect>("twips");
 
     const auto row = [](const char *name, const char *container, const char *kind,
@@ -81,11 +92,11 @@ void TestFrmMainLayout::controlPlacement_data()
     row("cboDF", "fComm", "QComboBox", "", 240, 840, 855, 315);
     row("Label2", "fComm", "QLabel", "Data Format", 1200, 840, 975, 255);
     row("cboComm", "fComm", "QComboBox", "", 2400, 840, 735, 315);
-    row("Label1", "fComm", "QLabel", "Select Port Number", 3240, 840, 1455, 255);
+    row("Label1", "fComm", "QLabel", "Select Port Number", 3240, 840, 1545, 255);
     row("Check1", "fComm", "QCheckBox", "Use RTS", 240, 1440, 1095, 255);
     row("fID", "centralwidget", "QGroupBox", "Slave ID", 5400, 480, 3255, 735);
     row("cboSlaveID", "fID", "QComboBox", "", 360, 240, 735, 315);
-    row("Label3", "fID", "QLabel", "Select Slave Address", 1440, 240, 1575, 255);
+    row("Label3", "fID", "QLabel", "Select Slave Address", 1440, 240, 1695, 255);
     row("cmdConnect", "centralwidget", "QPushButton", "Connect", 5400, 1320, 1455, 375);
     row("fCom5", "centralwidget", "QGroupBox", "Modbus Command 05", 240, 2760, 2775, 2175);
     row("cboAddr05", "fCom5", "QComboBox", "", 240, 480, 975, 315);
@@ -103,7 +114,7 @@ void TestFrmMainLayout::controlPlacement_data()
     row("cmdSend06", "fCom6", "QPushButton", "Send", 240, 1680, 975, 375);
     row("fCom16", "centralwidget", "QGroupBox", "Modbus Command 16", 6240, 2760, 3615, 2175);
     row("cboAddr16", "fCom16", "QComboBox", "", 240, 480, 975, 315);
-    row("Label11", "fCom16", "QLabel", "Start Register Address", 1320, 480, 1695, 255);
+    row("Label11", "fCom16", "QLabel", "Start Register Address", 1320, 480, 1815, 255);
     row("txtMessage", "fCom16", "QLineEdit", "", 240, 960, 3135, 285);
     row("cmdSend16", "fCom16", "QPushButton", "Send", 240, 1680, 855, 375);
     row("fMonitor", "centralwidget", "QGroupBox", "Communication Monitor", 360, 5160, 9495, 1215);
@@ -143,6 +154,15 @@ void TestFrmMainLayout::controlPlacement()
         shown = field->text();
     if (!qobject_cast<QComboBox *>(widget))
         QCOMPARE(shown, caption);
+}
+
+// Measured with the font the program draws in: Windows' Tahoma, or the metric-compatible one of
+// fonts-wine that the program registers (and that Wine uses).
+void TestFrmMainLayout::captionsFitWithTheProgramsFont()
+{
+    QCOMPARE(captionFamily(*m_window), QStringLiteral("Tahoma"));
+    const QStringList clipped = clippedCaptions(*m_window);
+    QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
 }
 
 void TestFrmMainLayout::windowIsFixedWithCloseBoxOnly()

@@ -450,9 +450,13 @@ void TestFrmMainSend::closeDuringTheWaitClosesAfterIt()
 void TestFrmMainSend::portFailureEndsAtRest_data()
 {
     QTest::addColumn<QString>("failure");
-    QTest::newRow("port closed by Config LCD") << "config";
-    QTest::newRow("write fails") << "write";
-    QTest::newRow("read fails") << "read";
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("port closed by Config LCD") << "config"
+                                               << "not open";
+    QTest::newRow("write fails") << "write"
+                                 << "operation failed";
+    QTest::newRow("read fails") << "read"
+                                << "operation failed";
 }
 
 // Whatever goes wrong, the window ends at rest: timer off, RTS low, one message, and the user
@@ -460,6 +464,7 @@ void TestFrmMainSend::portFailureEndsAtRest_data()
 void TestFrmMainSend::portFailureEndsAtRest()
 {
     QFETCH(QString, failure);
+    QFETCH(QString, reason);
 
     connectToFake(true);
     if (failure == QLatin1String("config"))
@@ -468,7 +473,8 @@ void TestFrmMainSend::portFailureEndsAtRest()
         m_device->failNext(failure == QLatin1String("write") ? Operation::Write : Operation::Read);
     userClicks(button(*m_window, QStringLiteral("cmdSend06")));
 
-    QCOMPARE(m_messages->texts, QStringList{portError});
+    QCOMPARE(m_messages->headlines(), QStringList{portError});
+    QVERIFY2(m_messages->details().first().contains(reason), qPrintable(m_messages->texts.first()));
     QVERIFY(!control<QTimer>(*m_window, "Timer1")->isActive());
     QVERIFY(!m_device->rts());
     QCOMPARE(rxText(*m_window), QString());

@@ -1,12 +1,15 @@
 #include "frmconfiglcd.h"
 #include "portmap.h"
 
+#include "appearance.h"
+#include "captionfit.h"
 #include "configwindowline.h"
 #include "fakeserialdevice.h"
 #include "messagebox.h"
 #include "modini.h"
 #include "modvariables.h"
 #include "mscomm.h"
+#include "porthint.h"
 #include "ptypair.h"
 #include "tempsettings.h"
 
@@ -119,6 +122,9 @@ private:
     }
 
 private slots:
+    // The program's own font, as its start registers it where the system lacks Tahoma.
+    void initTestCase() { appearance::registerTahoma(); }
+
     void init()
     {
         m_line = std::make_unique<ConfigWindowLine>();
@@ -147,6 +153,16 @@ private slots:
         QVERIFY(!window.serialPort());
     }
 
+    // Measured with the font the program draws in, as this system and as Windows draw it.
+    void captionsFitWithTheProgramsFont()
+    {
+        frmConfigLCD window;
+        window.show();
+        QCOMPARE(captionFamily(window), QStringLiteral("Tahoma"));
+        const QStringList clipped = clippedCaptions(window);
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+    }
+
     void controls_data()
     {
         QTest::addColumn<QString>("kind");
@@ -164,7 +180,8 @@ private slots:
         row("cboSID", "QComboBox", "Frame1", "", 2040, 360, 855, 315);
         row("Label2", "QLabel", "Frame1", "Set LCD Baud Rate", 120, 960, 1575, 255);
         row("cboBR", "QComboBox", "Frame1", "", 2040, 840, 855, 315);
-        row("Label3", "QLabel", "Frame1", "Set LCD Data Format", 120, 1440, 1575, 255);
+        // Wider than drawn, so that the caption fits with Windows' Tahoma.
+        row("Label3", "QLabel", "Frame1", "Set LCD Data Format", 120, 1440, 1665, 255);
         row("cboDF", "QComboBox", "Frame1", "", 2040, 1320, 855, 315);
         row("Frame2", "QGroupBox", "frmConfigLCD", "Messages", 480, 2400, 3375, 2775);
         row("Label4", "QLabel", "Frame2", "1", 240, 360, 255, 255);
@@ -390,12 +407,21 @@ private slots:
         QTest::addColumn<QString>("commPortNo");
         QTest::addColumn<QByteArray>("ports");
         QTest::addColumn<bool>("heldElsewhere");
-        QTest::newRow("held by another port object") << "1" << QByteArray() << true;
+        // What the box's second line starts with, and the kind whose remedy follows.
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<int>("kind");
+        const QString invalid = QStringLiteral("Invalid port number");
+        const int none = int(CommError::Kind::BadSetting);
+        QTest::newRow("held by another port object")
+            << "1" << QByteArray() << true << QString() << int(CommError::Kind::Locked);
         QTest::newRow("no such device")
-            << "1" << QByteArray("[Ports]\n1=/nonexistent/ttyPravix\n") << false;
-        QTest::newRow("port number not a number") << "one" << QByteArray() << false;
-        QTest::newRow("port number empty") << "" << QByteArray() << false;
-        QTest::newRow("port number out of range") << "70000" << QByteArray() << false;
+            << "1" << QByteArray("[Ports]\n1=/nonexistent/ttyPravix\n") << false
+            << "/nonexistent/ttyPravix: " << int(CommError::Kind::NotFound);
+        QTest::newRow("port number not a number")
+            << "one" << QByteArray() << false << invalid << none;
+        QTest::newRow("port number empty") << "" << QByteArray() << false << invalid << none;
+        QTest::newRow("port number out of range")
+            << "70000" << QByteArray() << false << invalid << none;
     }
 
     void failedLoadLeavesWindowOpenWithoutSend()
@@ -403,6 +429,10 @@ private slots:
         QFETCH(QString, commPortNo);
         QFETCH(QByteArray, ports);
         QFETCH(bool, heldElsewhere);
+        QFETCH(QString, reason);
+        QFETCH(int, kind);
+        if (reason.isEmpty())
+            reason = m_line->pty.devicePath() + QStringLiteral(": ");
         if (!ports.isEmpty())
             m_line->settings.writeRaw(ports + "[LCD]\nrow1=SAVED\n");
         else
@@ -416,7 +446,12 @@ private slots:
 
         frmConfigLCD window;
         window.showFromMenu();
-        QCOMPARE(shown(), QStringList{portError});
+        QCOMPARE(m_line->messages.headlines(), QStringList{portError});
+        const QString detail = m_line->messages.details().first();
+        QVERIFY2(detail.startsWith(reason), qPrintable(detail));
+        QVERIFY2(
+            detail.contains(porthint::hint(CommError::Kind(kind), modINI::iniFilePath()).mid(1)),
+            qPrintable(detail));
         QVERIFY(window.isVisible());
         QVERIFY(window.isLoaded());
         QVERIFY(!window.serialPort()->portOpen());
@@ -715,7 +750,13 @@ private slots:
         m_line->pty.closeFar();
         const QByteArray settingsBefore = m_line->settings.readRaw();
         clickSend(window);
-        QCOMPARE(shown(), QStringList{portError});
+        QCOMPARE(m_line->messages.headlines(), QStringList{portError});
+        const QString detail = m_line->messages.details().first();
+        QVERIFY2(detail.startsWith(m_line->pty.devicePath() + QStringLiteral(": ")),
+                 qPrintable(detail));
+        QVERIFY2(detail.contains(
+                     porthint::hint(CommError::Kind::Vanished, modINI::iniFilePath()).mid(1)),
+                 qPrintable(detail));
         QCOMPARE(m_line->settings.readRaw(), settingsBefore);
         QVERIFY(window.isVisible());
     }
@@ -767,7 +808,10 @@ private slots:
             QCOMPARE(kinds.count(Kind::Rts), 0);
         }
         if (writeFails) {
-            QCOMPARE(shown(), QStringList{portError});
+            QCOMPARE(m_line->messages.headlines(), QStringList{portError});
+            QVERIFY2(
+                m_line->messages.details().first().contains(QStringLiteral("operation failed")),
+                qPrintable(shown().first()));
             QVERIFY(modINI::ReadIni("LCD", "Slave").isEmpty());
         } else {
             QVERIFY(shown().isEmpty());

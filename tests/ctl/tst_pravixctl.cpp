@@ -1,5 +1,6 @@
 #include "filesizelimit.h"
 #include "modbusslave.h"
+#include "porthint.h"
 #include "ptypair.h"
 #include "tempsettings.h"
 
@@ -12,7 +13,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <memory>
+
+#include <signal.h>
 
 namespace {
 
@@ -82,6 +86,7 @@ private slots:
     void badInputSendsNothing();
     void repeatSummaryAndStatus();
     void stoppedSeriesEndsWithSummary();
+    void ctrlCEndsALongWait();
     void jsonLinesAndLog();
     void fullDiskEndsTheLog();
     void diagnosisAgainstTheSimulator_data();
@@ -182,9 +187,12 @@ void tst_pravixctl::requestsOnTheWire()
 void tst_pravixctl::broadcastAwaitsNoAnswer()
 {
     ModbusSlave slave(m_pty->masterFd(), 1);
-    const Run run = pravixctl(onPty({"--slave", "0", "send06", "2", "5"}));
+    const Run run = pravixctl(onPty({"--repeat", "2", "--slave", "0", "send06", "2", "5"}));
     QCOMPARE(run.status, 0);
     QVERIFY2(run.out.contains("RX written, no answer awaited"), qPrintable(run.out));
+    QVERIFY2(run.out.contains("2 sent, 0 answered, 0 no response, 0 incomplete, 0 crc error, "
+                              "0 exception, 0 port error, 2 written;"),
+             qPrintable(run.out));
     QTRY_COMPARE(slave.holdingRegister(2), 5);
     QCOMPARE(slave.requests().constFirst().left(6).toHex(' '), hex("00 06 00 02 00 05").toHex(' '));
 }
@@ -205,6 +213,9 @@ void tst_pravixctl::answersJudged_data()
                                << R"("outcome":"crc error")";
     QTest::newRow("exception") << QStringList() << hex("01 86 02 C3 A1") << 6
                                << R"("exception":2,)";
+    // Not this display's refusal: the wait goes on, and what came is short of an answer.
+    QTest::newRow("exception from another slave")
+        << QStringList() << hex("02 86 02 33 A1") << 3 << R"("outcome":"incomplete")";
     QTest::newRow("echo removed") << QStringList{"--echo"} << request + request << 0
                                   << R"("outcome":"answer","received":"01 06 00 01 00 03 98 0B")";
     // Without --echo the copy is the answer; what follows it does not change the judgement.
@@ -249,8 +260,17 @@ void tst_pravixctl::missingDevice()
     const Run run = pravixctl({"--settings", m_settings->path(), "--device", "/dev/pravix-none",
                                "--json", "send06", "1", "3"});
     QCOMPARE(run.status, 5);
-    QVERIFY2(run.err.contains("/dev/pravix-none: No such file or directory"), qPrintable(run.err));
+    const QString remedy = porthint::hint(CommError::Kind::NotFound, m_settings->path());
+    QCOMPARE(run.err, "pravixctl: /dev/pravix-none: " + qt_error_string(ENOENT) +
+                          "\npravixctl: " + remedy + '\n');
     QVERIFY2(run.out.contains(R"("outcome":"port error")"), qPrintable(run.out));
+
+    const Run text = pravixctl({"--settings", m_settings->path(), "--device", "/dev/pravix-none",
+                                "--repeat", "3", "send06", "1", "3"});
+    QCOMPARE(text.status, 5);
+    QVERIFY2(text.out.startsWith("0 sent, 0 answered, 0 no response, 0 incomplete, 0 crc error, "
+                                 "0 exception, 1 port error, 0 written;"),
+             qPrintable(text.out));
 }
 
 void tst_pravixctl::badInputSendsNothing_data()
@@ -329,7 +349,8 @@ void tst_pravixctl::repeatSummaryAndStatus()
     QCOMPARE(lines.size(), 7);
     QVERIFY2(
         QRegularExpression(QStringLiteral("^3 sent, 2 answered, 1 no response, 0 incomplete, 0 crc "
-                                          "error, 0 exception; first byte min/median/max "
+                                          "error, 0 exception, 0 port error, 0 written; first "
+                                          "byte min/median/max "
                                           "\\d+\\.\\d/\\d+\\.\\d/\\d+\\.\\d ms$"))
             .match(lines.last())
             .hasMatch(),
@@ -348,6 +369,20 @@ void tst_pravixctl::stoppedSeriesEndsWithSummary()
     QVERIFY2(run.err.startsWith("pravixctl: stopped after "), qPrintable(run.err));
     const QString summary = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).last();
     QVERIFY2(summary.contains(" answered, 0 no response,"), qPrintable(summary));
+}
+
+// The display stays silent and the wait would last a minute; Ctrl+C ends it, and the series,
+// long before the ten seconds finish() gives the program.
+void tst_pravixctl::ctrlCEndsALongWait()
+{
+    QProcess process;
+    start(process, onPty({"--repeat", "3", "--timeout", "60000", "send06", "1", "3"}));
+    QCOMPARE(m_pty->readFar(8).size(), 8);
+    QCOMPARE(::kill(pid_t(process.processId()), SIGINT), 0);
+    const Run run = finish(process);
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.startsWith("pravixctl: stopped after 1 of 3 exchanges"), qPrintable(run.err));
+    QVERIFY2(run.out.contains("\n1 sent, 0 answered, 1 no response,"), qPrintable(run.out));
 }
 
 void tst_pravixctl::jsonLinesAndLog()
@@ -411,7 +446,8 @@ void tst_pravixctl::fullDiskEndsTheLog()
     start(process, arguments);
     const Run run = finish(process);
     QCOMPARE(run.status, 0);
-    QCOMPARE(run.err, "pravixctl: stopped writing the log " + log + ": File too large\n");
+    QCOMPARE(run.err,
+             "pravixctl: stopped writing the log " + log + ": " + qt_error_string(EFBIG) + '\n');
     QVERIFY2(run.out.contains("3 sent, 3 answered"), qPrintable(run.out));
     QVERIFY(file.seek(0));
     QCOMPARE(file.readAll(), whole);

@@ -3,7 +3,9 @@
 #include "ptypair.h"
 #include "tempsettings.h"
 
+#include "modini.h"
 #include "modvariables.h"
+#include "porthint.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -140,7 +142,10 @@ void TestVanishedDevice::goneDuringAnExchange()
     userClicks(send06);
 
     QCOMPARE(waited, when != QLatin1String("before"));
-    QCOMPARE(m_messages->texts, QStringList{portError});
+    QCOMPARE(m_messages->headlines(), QStringList{portError});
+    const QString gone = porthint::hint(CommError::Kind::Vanished, modINI::iniFilePath());
+    QVERIFY2(m_messages->details().first().contains(gone.mid(1)),
+             qPrintable(m_messages->texts.first()));
     // At rest: no timer, no outcome text, and the look still matches the caption, which only
     // the user changes.
     QVERIFY(!timer->isActive());
@@ -150,7 +155,7 @@ void TestVanishedDevice::goneDuringAnExchange()
 
     // A Send on the dead port says so again, and nothing else.
     userClicks(send06);
-    QCOMPARE(m_messages->texts, (QStringList{portError, portError}));
+    QCOMPARE(m_messages->headlines(), (QStringList{portError, portError}));
     QVERIFY(!timer->isActive());
 
     // No exchange is left running: Disconnect is carried out and releases the dead device.
@@ -187,7 +192,7 @@ void TestVanishedDevice::closeAskedForWhileTheDeviceGoes()
     userClicks(control<QPushButton>(*m_window, "cmdSend06"));
 
     QVERIFY(!closedDuringWait);
-    QCOMPARE(m_messages->texts, QStringList{portError});
+    QCOMPARE(m_messages->headlines(), QStringList{portError});
     QVERIFY(!m_window->isVisible());
     QVERIFY(!m_window->serialPort().portOpen());
     QVERIFY(!control<QTimer>(*m_window, "Timer1")->isActive());

@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+#include <cerrno>
+
 namespace {
 
 struct Run
@@ -134,11 +136,11 @@ private slots:
                                         << "PravixApp: Unexpected argument 'COM1'.\n";
         QTest::newRow("log in a missing folder")
             << QStringList{"--log", "/nonexistent-pravix/traffic.csv"} << true << 1 << QString()
-            << "PravixApp: Cannot open the log /nonexistent-pravix/traffic.csv: No such file or "
-               "directory.\n";
+            << "PravixApp: Cannot open the log /nonexistent-pravix/traffic.csv: " +
+                   qt_error_string(ENOENT) + ".\n";
         QTest::newRow("log that is a folder")
             << QStringList{"--log", "/"} << true << 1 << QString()
-            << "PravixApp: Cannot open the log /: Is a directory.\n";
+            << "PravixApp: Cannot open the log /: " + qt_error_string(EISDIR) + ".\n";
     }
 
     // Out: the whole output, or for help a text it must hold.

@@ -100,6 +100,15 @@ private slots:
         QCOMPARE(m_rig->port.inBufferCount(), 0);
     }
 
+    // The window compares neither slave address nor function code: a good CRC is shown.
+    void answerFromAnotherSlaveIsShown()
+    {
+        m_rig->pty.writeFar(QByteArray::fromHex("0206000100039838"));
+        sendFunction06();
+        QCOMPARE(m_lastOutcome, Exchange::Outcome::Shown);
+        QCOMPARE(m_rig->rxText, QString("02 06 00 01 00 03 98 38 "));
+    }
+
     void answerFieldStaysEmptyUntilTheEnd()
     {
         m_rig->rxText = QStringLiteral("old answer");

@@ -35,9 +35,9 @@ void FakeSerialDevice::receive(const QByteArray &bytes)
 void FakeSerialDevice::open(const QString &path, const SerialSettings &settings)
 {
     if (m_open)
-        throw CommError(path + QStringLiteral(": already open"));
+        throw CommError(CommError::Kind::WrongState, path + QStringLiteral(": already open"));
     if (m_failing.removeOne(Operation::Open))
-        throw CommError(path + QStringLiteral(": open failed"));
+        throw CommError(CommError::Kind::NotFound, path + QStringLiteral(": open failed"));
     Event &event = record(Kind::Open);
     event.path = path;
     event.settings = settings.text;
@@ -105,7 +105,7 @@ FakeSerialDevice::Event &FakeSerialDevice::record(Kind kind)
 void FakeSerialDevice::begin(Operation operation)
 {
     if (!m_open)
-        throw CommError(QStringLiteral("fake device: not open"));
+        throw CommError(CommError::Kind::WrongState, QStringLiteral("fake device: not open"));
     if (m_failing.removeOne(operation))
-        throw CommError(QStringLiteral("fake device: operation failed"));
+        throw CommError(CommError::Kind::Vanished, QStringLiteral("fake device: operation failed"));
 }

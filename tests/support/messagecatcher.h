@@ -12,4 +12,9 @@ public:
     MessageCatcher &operator=(const MessageCatcher &) = delete;
 
     QStringList texts;
+
+    //! The first line of each box: all of a box but the line a port error adds under it.
+    QStringList headlines() const;
+    //! The second line of each box, the reason and remedy of a port error; empty when none.
+    QStringList details() const;
 };

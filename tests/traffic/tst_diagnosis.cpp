@@ -106,9 +106,55 @@ private slots:
         QFETCH(QList<TrafficRecord>, records);
         QFETCH(QStringList, expected);
         QStringList codes;
-        for (const LineFinding &finding : diagnose(records, false))
+        for (const LineFinding &finding : diagnose(records, false, DiagnosisReader::CommandLine))
             codes << finding.code;
         QCOMPARE(codes, expected);
+    }
+
+    // What to try is said in terms of the tool that shows it and of the system it runs on; the
+    // codes stay the same for every reader.
+    void whatToTryFitsTheReader_data()
+    {
+        QTest::addColumn<QList<TrafficRecord>>("records");
+        QTest::addColumn<int>("reader");
+        QTest::addColumn<QStringList>("says");
+        QTest::addColumn<QStringList>("never");
+        const QList<TrafficRecord> echoes = 5 * record(Outcome::CrcError, write16, write16.left(8));
+        const QList<TrafficRecord> bursts = 4 * answered(10, 27.5);
+        const int window = int(DiagnosisReader::TrafficWindow);
+        const int commandLine = int(DiagnosisReader::CommandLine);
+        QTest::newRow("echo, window")
+            << echoes << window << QStringList{"LocalEcho=1", "connect again"}
+            << QStringList{"--echo"};
+        QTest::newRow("echo, pravixctl")
+            << echoes << commandLine << QStringList{"--echo", "LocalEcho=1"} << QStringList{};
+#if defined(Q_OS_WIN)
+        const QStringList latencyTimer{"Device Manager", "Advanced", "Latency Timer"};
+        const QStringList otherSystems{"/sys/"};
+#elif defined(Q_OS_LINUX)
+        const QStringList latencyTimer{"/sys/bus/usb-serial/devices/", "latency_timer"};
+        const QStringList otherSystems{"Device Manager"};
+#else
+        const QStringList latencyTimer{"latency timer"};
+        const QStringList otherSystems{"Device Manager", "/sys/"};
+#endif
+        QTest::newRow("bursts, window") << bursts << window << latencyTimer << otherSystems;
+        QTest::newRow("bursts, pravixctl") << bursts << commandLine << latencyTimer << otherSystems;
+    }
+
+    void whatToTryFitsTheReader()
+    {
+        QFETCH(QList<TrafficRecord>, records);
+        QFETCH(int, reader);
+        QFETCH(QStringList, says);
+        QFETCH(QStringList, never);
+        const QList<LineFinding> found =
+            diagnose(records, false, static_cast<DiagnosisReader>(reader));
+        QCOMPARE(found.size(), 1);
+        for (const QString &text : says)
+            QVERIFY2(found.first().text.contains(text), qPrintable(found.first().line()));
+        for (const QString &text : never)
+            QVERIFY2(!found.first().text.contains(text), qPrintable(found.first().line()));
     }
 };
 

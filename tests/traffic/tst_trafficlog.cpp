@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+
 namespace {
 
 using Rows = QList<QStringList>;
@@ -159,7 +161,8 @@ private slots:
             recorder.record(answered());
         }
         QCOMPARE(failed.size(), 1);
-        QCOMPARE(failed.first().first().toString(), path + QStringLiteral(": File too large"));
+        QCOMPARE(failed.first().first().toString(),
+                 path + QStringLiteral(": ") + qt_error_string(EFBIG));
         QCOMPARE(recorder.log(), nullptr);
         QCOMPARE(recorder.model()->rowCount(), 2);
         QVERIFY(file.seek(0));

@@ -67,6 +67,29 @@ private slots:
         QFETCH(QString, text);
         QVERIFY(!SerialSettings::parse(text).has_value());
     }
+
+    // Every list a window or option offers comes from the table: its order is theirs, and each
+    // entry leads back to the same line by every road.
+    void tableAndItsLookups()
+    {
+        const auto &all = SerialSettings::all();
+        QCOMPARE(SerialSettings::standard().text, QString("9600,n,8,1"));
+        QCOMPARE(all[5].label(), QString("19200 8E1"));
+        for (size_t i = 0; i < all.size(); ++i) {
+            const SerialSettings &line = all[i];
+            const int baud = int(i) / 3;
+            const int format = int(i) % 3;
+            QCOMPARE(QString::number(line.baudRate), SerialSettings::baudNames().at(baud));
+            QCOMPARE(line.formatName, SerialSettings::formatNames().at(format));
+            QCOMPARE(line.text, SerialSettings::baudNames().at(baud) + QLatin1Char(',') +
+                                    SerialSettings::formatParts().at(format));
+            QCOMPARE(SerialSettings::parse(line.text)->label(), line.label());
+            QCOMPARE(SerialSettings::find(line.baudRate, line.formatName.toLower())->text,
+                     line.text);
+        }
+        QVERIFY(!SerialSettings::find(4800, QStringLiteral("8N1")));
+        QVERIFY(!SerialSettings::find(9600, QStringLiteral("8O1")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSerialSettings)
