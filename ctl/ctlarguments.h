@@ -8,7 +8,7 @@
 //! The command-line tool: one exchange, a series of them, or a configuration upload per run.
 namespace ctl {
 
-enum class Command { None, Send05, Send06, Send16, Configure, Profile };
+enum class Command { None, Send05, Send06, Send16, Configure, Profile, Ports };
 
 /*! \brief Everything the command line asks for, checked and converted, nothing yet carried out.
  *
