@@ -12,6 +12,7 @@
 #include "modvariables.h"
 #include "porthint.h"
 #include "portmap.h"
+#include "portswindow.h"
 #include "serialsettings.h"
 #include "storedline.h"
 #include "trafficmodel.h"
@@ -126,10 +127,9 @@ void frmMain::load()
 {
     using namespace modVariables;
 
-    for (int port = 1; port <= highestPort; ++port) {
+    for (int port = 1; port <= highestPort; ++port)
         ui->cboComm->addItem(QString::number(port));
-        ui->cboComm->setItemData(port - 1, portmap::devicePath(port), Qt::ToolTipRole);
-    }
+    refreshPortTooltips();
 
     // Numbers go back to the file without leading zeros when the window closes.
     CommPortNo = QString::number(storedline::commPort());
@@ -198,6 +198,9 @@ void frmMain::connectHandlers()
     connect(ui->cboSlaveID, &QComboBox::activated, this, &frmMain::slaveChosen);
     connect(ui->mnuConfig, &QAction::triggered, this, &frmMain::configChosen);
     connect(ui->mnuTraffic, &QAction::triggered, this, &frmMain::trafficChosen);
+    connect(ui->mnuPorts, &QAction::triggered, this, &frmMain::portsChosen);
+    // Adapters come and go: the tooltips say what is there when the user looks.
+    combolist::whenOpened(ui->cboComm, [this] { refreshPortTooltips(); });
     connect(ui->cmdSend05, &QPushButton::clicked, this, &frmMain::send05Pressed);
     connect(ui->cmdSend06, &QPushButton::clicked, this, &frmMain::send06Pressed);
     connect(ui->cmdSend16, &QPushButton::clicked, this, &frmMain::send16Pressed);
@@ -224,6 +227,8 @@ void frmMain::closeEvent(QCloseEvent *event)
     // Left open, the Traffic window would keep the program running with no way to send.
     if (m_trafficWindow)
         m_trafficWindow->close();
+    if (m_portsWindow)
+        m_portsWindow->close();
 }
 
 void frmMain::portChosen(int index)
@@ -338,6 +343,31 @@ void frmMain::trafficChosen()
     if (!m_trafficWindow)
         m_trafficWindow = std::make_unique<TrafficWindow>(*m_recorder->model());
     m_trafficWindow->showFromMenu();
+}
+
+void frmMain::setDeviceLookup(DeviceLookup lookup)
+{
+    m_deviceLookup = std::move(lookup);
+    refreshPortTooltips();
+}
+
+// A number given in the Ports window counts from the next Connect: the port object asks the
+// port map each time it opens.
+void frmMain::portsChosen()
+{
+    if (!m_portsWindow) {
+        m_portsWindow = std::make_unique<PortsWindow>(m_deviceLookup);
+        connect(m_portsWindow.get(), &PortsWindow::portMapChanged, this,
+                &frmMain::refreshPortTooltips);
+    }
+    m_portsWindow->showFromMenu();
+}
+
+void frmMain::refreshPortTooltips()
+{
+    const PortSurvey survey = PortSurvey::take(m_deviceLookup);
+    for (int port = 1; port <= ui->cboComm->count(); ++port)
+        ui->cboComm->setItemData(port - 1, survey.tooltip(port), Qt::ToolTipRole);
 }
 
 void frmMain::send05Pressed()

@@ -3,6 +3,7 @@
 #include "exchange.h"
 #include "frmconfiglcd.h"
 #include "mscomm.h"
+#include "portsurvey.h"
 
 #include <QMainWindow>
 
@@ -10,6 +11,7 @@
 #include <initializer_list>
 #include <memory>
 
+class PortsWindow;
 class QComboBox;
 class QTimer;
 class SerialDevice;
@@ -58,6 +60,12 @@ public:
     //! The Traffic window, made by the first "Traffic" and kept; null until then.
     TrafficWindow *trafficWindow() const { return m_trafficWindow.get(); }
 
+    //! The Ports window, made by the first "Ports" and kept; null until then.
+    PortsWindow *portsWindow() const { return m_portsWindow.get(); }
+
+    //! Where the port list and the Ports window look for devices; the system's unless set.
+    void setDeviceLookup(DeviceLookup lookup);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -80,6 +88,9 @@ private:
     void slaveChosen(int index);
     void configChosen();
     void trafficChosen();
+    void portsChosen();
+    //! Each entry of the port list says in its tooltip what is behind its number now.
+    void refreshPortTooltips();
 
     void send05Pressed();
     void send06Pressed();
@@ -109,4 +120,6 @@ private:
     std::unique_ptr<frmConfigLCD> m_configWindow;
     TrafficRecorder *m_recorder;
     std::unique_ptr<TrafficWindow> m_trafficWindow;
+    DeviceLookup m_deviceLookup = DeviceLookup::system();
+    std::unique_ptr<PortsWindow> m_portsWindow;
 };

@@ -293,6 +293,12 @@ const std::vector<CommandRow> &commands()
              [](Arguments &, const QStringList &) {},
              allOptionsBut({QStringLiteral("settings")},
                            QStringLiteral("does not apply to profile, which only prints"))},
+            {Command::Ports,
+             "ports",
+             {},
+             [](Arguments &, const QStringList &) {},
+             allOptionsBut({QStringLiteral("settings"), QStringLiteral("json")},
+                           QStringLiteral("does not apply to ports, which only lists"))},
             {Command::Scan, "scan", {}, readScan, scan},
         };
     }();
@@ -450,6 +456,8 @@ QString helpText()
         "  configure PROFILE      upload the configuration a profile file describes\n"
         "                         (PROFILE - reads standard input)\n"
         "  profile                print a commented profile with the window's defaults\n"
+        "  ports                  list the serial devices there are and the port number that\n"
+        "                         reaches each, as the program's Ports window does\n"
         "  scan                   find displays: try slave IDs at line settings with a probe\n"
         "                         that changes nothing (the stored ID at every setting first,\n"
         "                         then every ID at the current setting, then the others)\n"
@@ -467,7 +475,8 @@ QString helpText()
         "  --repeat N             run the exchange N times and end with a summary line\n"
         "                         and a diagnosis line for whatever looks wrong with the line\n"
         "  --interval MS          pause between repeated exchanges (default 0)\n"
-        "  --json                 one JSON object per exchange instead of text\n"
+        "  --json                 one JSON object per exchange (ports: per device) instead of\n"
+        "                         text\n"
         "  --echo                 the adapter echoes what it sends: drop that copy\n"
         "  --log FILE             append every exchange to FILE as CSV\n"
         "  --save                 configure: save Slave and row1-row6 as the window does\n"

@@ -11,7 +11,7 @@
 //! The command-line tool: one exchange, a series of them, or a configuration upload per run.
 namespace ctl {
 
-enum class Command { None, Send05, Send06, Send16, Configure, Profile, Scan };
+enum class Command { None, Send05, Send06, Send16, Configure, Profile, Ports, Scan };
 
 /*! \brief Everything the command line asks for, checked and converted, nothing yet carried out.
  *

@@ -9,6 +9,7 @@
 #include "modini.h"
 #include "modvariables.h"
 #include "mscomm.h"
+#include "portsreport.h"
 #include "scan.h"
 #include "stoprequest.h"
 #include "writecommands.h"
@@ -224,6 +225,18 @@ private:
     RunOutput m_output;
 };
 
+// Lists only: nothing is sent and the settings file is read, never written.
+void printPorts(const Arguments &arguments, Console &console)
+{
+    if (!arguments.settingsFile.isEmpty())
+        modINI::setIniFilePath(arguments.settingsFile);
+    const PortSurvey survey = PortSurvey::take(DeviceLookup::system());
+    const QStringList lines =
+        arguments.json ? portsreport::jsonLines(survey) : portsreport::textLines(survey);
+    for (const QString &line : lines)
+        console.out << line << '\n';
+}
+
 } // namespace
 
 int run(const Arguments &arguments, Console &console)
@@ -235,6 +248,9 @@ int run(const Arguments &arguments, Console &console)
     switch (arguments.command) {
     case Command::Profile:
         console.out << defaultProfile();
+        return 0;
+    case Command::Ports:
+        printPorts(arguments, console);
         return 0;
     case Command::Scan:
         return scan(arguments, console);

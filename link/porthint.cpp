@@ -39,14 +39,16 @@ const char *remedy(Kind kind)
                "adapters for a while (wait, or sudo systemctl stop ModemManager)";
     case Kind::NotFound:
         return "check that the adapter is plugged in (ls /dev/serial/by-id/); brltty takes some "
-               "USB serial adapters away (sudo apt remove brltty); the device of a port number is "
-               "set in section [Ports] of %1, for example 1=/dev/ttyUSB0";
+               "USB serial adapters away (sudo apt remove brltty); give the adapter a port "
+               "number in the Ports window (it writes section [Ports] of %1, for example "
+               "1=/dev/ttyUSB0)";
     case Kind::NoHardware:
         return "no serial hardware answers at this device; USB adapters are /dev/ttyUSB* or "
-               "/dev/ttyACM*: set the device of the port number in section [Ports] of %1";
+               "/dev/ttyACM*: give the adapter a port number in the Ports window (section "
+               "[Ports] of %1)";
     case Kind::NotSerial:
-        return "this device is not a serial port; set the device of the port number in section "
-               "[Ports] of %1";
+        return "this device is not a serial port; give the adapter a port number in the Ports "
+               "window (section [Ports] of %1)";
 #else
     case Kind::Locked:
     case Kind::InUse:
@@ -56,8 +58,8 @@ const char *remedy(Kind kind)
     case Kind::NotFound:
     case Kind::NoHardware:
     case Kind::NotSerial:
-        return "map the port number to the adapter's device in section [Ports] of %1, for "
-               "example 1=/dev/cu.usbserial-A1234567 (ls /dev/cu.* lists the devices)";
+        return "give the adapter a port number in the Ports window (section [Ports] of %1, for "
+               "example 1=/dev/cu.usbserial-A1234567)";
 #endif
     case Kind::Vanished:
         return "the adapter went away (unplugged, or without power); plug it in again, then "

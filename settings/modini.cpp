@@ -72,11 +72,11 @@ QString ReadIni(const QString &section, const QString &key)
                            MaxValueCharacters);
 }
 
-void WriteIni(const QString &section, const QString &key, const QString &value)
+bool WriteIni(const QString &section, const QString &key, const QString &value)
 {
     const SettingsLocation where = location();
     where.prepareWrite();
-    privateprofile::writeValue(where.file(), section, key, value);
+    return privateprofile::writeValue(where.file(), section, key, value);
 }
 
 QString iniFilePath()

@@ -10,7 +10,8 @@
  * that one. A file named outright wins over both.
  *
  * The file is opened by name on every call; nothing is cached and nothing stays open.
- * Reads of anything not stored give empty text; a failed write goes unnoticed.
+ * Reads of anything not stored give empty text. A failed write leaves the file as it was; only
+ * a caller that must tell the user looks at the result.
  */
 namespace modINI {
 
@@ -20,7 +21,8 @@ QString AppDir();
 //! The stored value (at most 254 characters), or empty text.
 QString ReadIni(const QString &section, const QString &key);
 
-void WriteIni(const QString &section, const QString &key, const QString &value);
+//! False when the file could not be written and is unchanged.
+bool WriteIni(const QString &section, const QString &key, const QString &value);
 
 //! The file writes go to now.
 QString iniFilePath();

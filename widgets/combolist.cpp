@@ -1,12 +1,33 @@
 #include "combolist.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QEvent>
 #include <QLineEdit>
 
 namespace combolist {
 namespace {
 
 constexpr char typedOverProperty[] = "pravixTypedOver";
+
+class OpenWatcher : public QObject
+{
+public:
+    OpenWatcher(QObject *parent, std::function<void()> action)
+        : QObject(parent), m_action(std::move(action))
+    {
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            m_action();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_action;
+};
 
 } // namespace
 
@@ -37,6 +58,12 @@ void choose(QComboBox *combo, int position)
     const QSignalBlocker blocker(combo);
     combo->setCurrentIndex(position);
     combo->setProperty(typedOverProperty, false);
+}
+
+// The list opens in a popup window of its own, made once and shown each time the list opens.
+void whenOpened(QComboBox *combo, std::function<void()> action)
+{
+    combo->view()->window()->installEventFilter(new OpenWatcher(combo, std::move(action)));
 }
 
 } // namespace combolist

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QComboBox;
 
 /*! \brief Editable drop-down lists whose value is the position of the chosen entry.
@@ -17,5 +19,8 @@ int position(const QComboBox *combo);
 
 //! Chooses an entry by program (no handler runs); -1 chooses none.
 void choose(QComboBox *combo, int position);
+
+//! Runs action each time the drop-down list opens, before its entries are drawn.
+void whenOpened(QComboBox *combo, std::function<void()> action);
 
 } // namespace combolist

@@ -1,5 +1,5 @@
+#include "fakedevices.h"
 #include "mainwindowharness.h"
-#include "portmap.h"
 #include "tempsettings.h"
 
 #include "modini.h"
@@ -46,7 +46,7 @@ private slots:
     void listContents_data();
     void listContents();
     void startsDisconnectedWithPortClosed();
-    void portEntriesShowTheirDevice();
+    void portEntriesSayWhatIsBehindThem();
     void closingSavesPortAndSettingButNeverSlave_data();
     void closingSavesPortAndSettingButNeverSlave();
 
@@ -261,15 +261,31 @@ void TestFrmMainStartup::startsDisconnectedWithPortClosed()
     QVERIFY(!modVariables::UseRts);
 }
 
-void TestFrmMainStartup::portEntriesShowTheirDevice()
+// An adapter plugged in while the window is open shows in the tooltips the next time the
+// list is opened.
+void TestFrmMainStartup::portEntriesSayWhatIsBehindThem()
 {
-    const QString mapped = m_settings->path() + QStringLiteral(".device");
-    m_settings->writeRaw("[Ports]\n3=" + mapped.toUtf8() + "\n");
+    FakeDevices fake;
+    const SerialDeviceInfo adapter = fake.ftdiAdapter(QStringLiteral("ttyUSB0"));
+    m_settings->writeRaw("[Ports]\n3=" + adapter.systemLocation.toUtf8() + "\n");
     frmMain window;
+    window.setDeviceLookup(fake.lookup());
+    window.show();
     QComboBox *ports = combo(window, "cboComm");
-    QCOMPARE(ports->itemData(2, Qt::ToolTipRole).toString(), mapped);
-    for (int i = 0; i < ports->count(); ++i)
-        QCOMPARE(ports->itemData(i, Qt::ToolTipRole).toString(), portmap::devicePath(i + 1));
+    const QString nothing = adapter.systemLocation + QStringLiteral(" — nothing there");
+    QCOMPARE(ports->itemData(2, Qt::ToolTipRole).toString(), nothing);
+
+    fake.add(adapter);
+    QCOMPARE(ports->itemData(2, Qt::ToolTipRole).toString(), nothing);
+    ports->showPopup();
+    QCOMPARE(ports->itemData(2, Qt::ToolTipRole).toString(),
+             adapter.systemLocation + QStringLiteral(" — FT232R USB UART (A1234567)"));
+    ports->hidePopup();
+
+    fake.remove(adapter.systemLocation);
+    ports->showPopup();
+    QCOMPARE(ports->itemData(2, Qt::ToolTipRole).toString(), nothing);
+    ports->hidePopup();
 }
 
 void TestFrmMainStartup::closingSavesPortAndSettingButNeverSlave_data()

@@ -4,10 +4,12 @@
 #include "ptypair.h"
 #include "tempsettings.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSerialPortInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -93,6 +95,7 @@ private slots:
     void configureImages();
     void defaultProfileGivesDefaultImage();
     void lineFromSettingsFile();
+    void portsOnThisMachine();
 
 private:
     QStringList onPty(QStringList arguments) const;
@@ -312,6 +315,8 @@ void tst_pravixctl::badInputSendsNothing_data()
                              << "standard input line 2: [Display] ID=0 is outside 1-247";
     QTest::newRow("profile file") << QStringList{"configure", "/nonexistent/board.ini"}
                                   << "configure: cannot read /nonexistent/board.ini";
+    QTest::newRow("ports line") << QStringList{"ports"}
+                                << "--device does not apply to ports, which only lists";
 }
 
 void tst_pravixctl::badInputSendsNothing()
@@ -584,6 +589,54 @@ void tst_pravixctl::lineFromSettingsFile()
     const QString csv = QString::fromUtf8(file.readAll());
     QVERIFY2(csv.contains(m_pty->devicePath() + ",\"19200,e,8,1\","), qPrintable(csv));
     QVERIFY2(csv.contains(m_pty->devicePath() + ",\"9600,n,8,1\","), qPrintable(csv));
+}
+
+// The pseudo-terminals of the tests are no serial ports the system lists, so the devices are
+// whatever this machine has: the same ones this process finds.
+void tst_pravixctl::portsOnThisMachine()
+{
+    // Every other number leads nowhere, whatever serial ports the machine has.
+    QTemporaryDir dir;
+    const QString present = m_pty->devicePath();
+    QByteArray map = "[Ports]\n1=" + present.toUtf8() + "\n";
+    for (int number = 2; number <= 20; ++number)
+        map += QByteArray::number(number) + '=' + dir.filePath("missing").toUtf8() + '\n';
+    m_settings->writeRaw(map);
+
+    const Run json = pravixctl({"--settings", m_settings->path(), "ports", "--json"});
+    QCOMPARE(json.status, 0);
+    QCOMPARE(json.err, QString());
+    QStringList lines = json.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY(!lines.isEmpty());
+    const QJsonObject numbers = QJsonDocument::fromJson(lines.takeLast().toUtf8()).object();
+    const QJsonArray entries = numbers.value("port_numbers").toArray();
+    QCOMPARE(entries.size(), 20);
+    QCOMPARE(entries.at(0).toObject().value("device").toString(), present);
+    QCOMPARE(entries.at(0).toObject().value("behind").toString(), QStringLiteral("unlisted"));
+    QCOMPARE(entries.at(1).toObject().value("behind").toString(), QStringLiteral("nothing"));
+    QCOMPARE(entries.at(19).toObject().value("port").toInt(), 20);
+
+    QStringList listed;
+    for (const QString &line : lines) {
+        const QJsonObject device = QJsonDocument::fromJson(line.toUtf8()).object();
+        QVERIFY2(device.value("ports").isArray(), qPrintable(line));
+        listed.append(device.value("port_name").toString());
+    }
+    QStringList expected;
+    for (const QSerialPortInfo &port : QSerialPortInfo::availablePorts())
+        expected.append(port.portName());
+    std::sort(listed.begin(), listed.end());
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(listed, expected);
+
+    const Run text = pravixctl({"--settings", m_settings->path(), "ports"});
+    QCOMPARE(text.status, 0);
+    const QStringList textLines = text.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(textLines.first().startsWith(QLatin1String("Port  Device")), !expected.isEmpty());
+    QCOMPARE(textLines.size(), qMax(qsizetype(1), expected.size() + 1) + 2);
+    QCOMPARE(textLines.at(textLines.size() - 2),
+             QStringLiteral("Port 1: %1 — present, not listed as a serial port").arg(present));
+    QCOMPARE(textLines.last(), QStringLiteral("Nothing there: 2-20"));
 }
 
 QTEST_GUILESS_MAIN(tst_pravixctl)

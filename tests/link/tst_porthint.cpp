@@ -48,12 +48,13 @@ private slots:
         row("locked", Kind::Locked, {"another program", "lock file", "/run/lock"});
         row("no permission", Kind::NoPermission, {"usermod -aG dialout", "log in again"});
         row("in use", Kind::InUse, {"another program has the port open", "ModemManager"});
-        row("not found", Kind::NotFound, {"/dev/serial/by-id/", "brltty", ports, "1=/dev/ttyUSB0"});
-        row("no hardware", Kind::NoHardware, {"/dev/ttyUSB*", ports});
-        row("not serial", Kind::NotSerial, {"not a serial port", ports});
+        row("not found", Kind::NotFound,
+            {"/dev/serial/by-id/", "brltty", "Ports window", ports, "1=/dev/ttyUSB0"});
+        row("no hardware", Kind::NoHardware, {"/dev/ttyUSB*", "Ports window", ports});
+        row("not serial", Kind::NotSerial, {"not a serial port", "Ports window", ports});
 #else
         row("in use", Kind::InUse, {"another program"});
-        row("not found", Kind::NotFound, {ports, "/dev/cu."});
+        row("not found", Kind::NotFound, {"Ports window", ports, "/dev/cu."});
 #endif
         row("vanished", Kind::Vanished, {"plug it in again"});
         row("other", Kind::Other, {});

@@ -109,11 +109,16 @@ void userClicks(QAbstractButton *button)
     QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
 }
 
-void userChoosesConfigLcd(frmMain &window)
+void userChoosesMenuEntry(frmMain &window, const char *action)
 {
     QMenuBar *bar = window.menuBar();
-    QAction *config = control<QAction>(window, "mnuConfig");
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(config).center());
+    QAction *entry = control<QAction>(window, action);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(entry).center());
+}
+
+void userChoosesConfigLcd(frmMain &window)
+{
+    userChoosesMenuEntry(window, "mnuConfig");
 }
 
 void duringNextWait(frmMain &window, std::function<void()> action)

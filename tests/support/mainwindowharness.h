@@ -68,6 +68,8 @@ void userTypes(QLineEdit *field, const QString &text);
 //! A left click in the middle of the button.
 void userClicks(QAbstractButton *button);
 
+//! Clicks the menu bar entry of that action ("mnuPorts").
+void userChoosesMenuEntry(frmMain &window, const char *action);
 //! Clicks "Config LCD" on the menu bar.
 void userChoosesConfigLcd(frmMain &window);
 
