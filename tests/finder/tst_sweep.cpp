@@ -64,6 +64,7 @@ class tst_sweep : public QObject
 
 private slots:
     void foundAtItsIdAndLineInOrder();
+    void evenParityDisplay();
     void silentLineEveryProbeCounted();
     void noiseIsNeverAFind();
     void cancelStopsWithinOneProbe();
@@ -106,6 +107,20 @@ void tst_sweep::foundAtItsIdAndLineInOrder()
     QCOMPARE(all.result.sent, 6);
     QCOMPARE(int(all.result.found.size()), 1);
     QCOMPARE(all.result.found.front().label(), QStringLiteral("ID 7 at 19200 8N2"));
+}
+
+// A pseudo-terminal carries no parity, but the simulator listens at 38400 with one stop bit:
+// the 8N2 probe goes unanswered, the 8E1 probe, tried next, finds it.
+void tst_sweep::evenParityDisplay()
+{
+    const auto sim = simulator({"--id", "4", "--baud", "38400", "--format", "8E1"});
+    QVERIFY(sim->isRunning());
+    const finder::ProbePlan plan(ids(3, 4), allLines(), 4, line("9600,n,8,1"));
+    const Run run = search(sim->devicePath(), plan, false);
+    QVERIFY(!run.result.portError);
+    QCOMPARE(run.result.sent, 3);
+    QCOMPARE(int(run.result.found.size()), 1);
+    QCOMPARE(run.result.found.front().label(), QStringLiteral("ID 4 at 38400 8E1"));
 }
 
 void tst_sweep::silentLineEveryProbeCounted()
