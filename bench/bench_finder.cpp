@@ -90,10 +90,12 @@ void storedIdAtOtherSettings(std::map<QString, double> &answeredProbeMs)
         const auto sim = simulator(simAt(1, line));
         const finder::ProbePlan plan(finder::everySlaveId(), allLines(), 1, standardLine());
         const Timed timed = timedSearch(sim->devicePath(), plan);
-        const bool found =
-            timed.result.found.size() == 1 && timed.result.found.front().line.text == line.text;
-        std::printf("  at %-10s %s after %d probes in %6.0f ms\n", qPrintable(line.label()),
-                    found ? "found" : "NOT FOUND", timed.result.sent, timed.result.elapsedMs);
+        // A pseudo-terminal carries no parity: the display at 38400 8N1 answers the 8E1 probe
+        // as well, which comes first.
+        const QString found = timed.result.found.size() == 1 ? timed.result.found.front().label()
+                                                             : QStringLiteral("NOT FOUND");
+        std::printf("  at %-10s %-20s after %d probes in %4.0f ms\n", qPrintable(line.label()),
+                    qPrintable(found), timed.result.sent, timed.result.elapsedMs);
         worst = std::max(worst, timed.result.elapsedMs);
         answeredProbeMs[line.text] = timed.lastProbeMs;
     }
