@@ -322,26 +322,17 @@ void tst_pravixctl::badInputSendsNothing_data()
                                 << "--device does not apply to ports, which only lists";
     QTest::newRow("scan ids outside")
         << QStringList{"scan", "--ids", "0-10"} << "--ids 0-10: 0-10 is not an ID or a range";
-    QTest::newRow("scan ids beyond")
-        << QStringList{"scan", "--ids", "1,248"} << "--ids 1,248: 248 is not an ID or a range";
     QTest::newRow("scan ids backwards") << QStringList{"scan", "--ids=20-10"}
                                         << "--ids 20-10: the range 20-10 runs from high to low";
     QTest::newRow("scan ids gap") << QStringList{"scan", "--ids", "1,,5"}
                                   << "--ids 1,,5: an empty entry is not an ID or a range";
-    QTest::newRow("scan ids open")
-        << QStringList{"scan", "--ids", "5-"} << "--ids 5-: 5- is not an ID or a range";
     QTest::newRow("scan lines speed")
         << QStringList{"scan", "--lines", "4800"}
         << "--lines 4800: 4800 is neither a baud rate (9600, 19200, 38400) nor a format";
-    QTest::newRow("scan lines trailing comma")
-        << QStringList{"scan", "--lines", "9600,"}
-        << "--lines 9600,: an empty entry is neither a baud rate";
     QTest::newRow("scan timeout") << QStringList{"--timeout", "100", "scan"}
                                   << "--timeout does not apply to scan";
     QTest::newRow("scan broadcast")
         << QStringList{"--slave", "0", "scan"} << "scan: --slave 0 is a broadcast";
-    QTest::newRow("scan log") << QStringList{"--log", "/nonexistent/dir/log.csv", "scan"}
-                              << "--log: cannot write /nonexistent/dir/log.csv";
     QTest::newRow("ids elsewhere")
         << QStringList{"--ids", "1", "send06", "1", "3"} << "--ids applies to scan only";
 }
@@ -698,21 +689,13 @@ void tst_pravixctl::scanFindsTheDisplay()
     QCOMPARE(json.status, 0);
     const QStringList objects = json.out.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(objects.size(), 2);
-    const QJsonObject found = QJsonDocument::fromJson(objects[0].toUtf8()).object();
-    QCOMPARE(found.value("id").toInt(), 7);
-    QCOMPARE(found.value("baud").toInt(), 19200);
-    QCOMPARE(found.value("format").toString(), QStringLiteral("8N2"));
-    QCOMPARE(found.value("answer").toString(), QStringLiteral("normal"));
+    QCOMPARE(objects[0], QStringLiteral(R"({"answer":"normal","baud":19200,"format":"8N2",)"
+                                        R"("id":7,"settings":"19200,n,8,2"})"));
     const QJsonObject summary =
         QJsonDocument::fromJson(objects[1].toUtf8()).object().value("summary").toObject();
     QCOMPARE(summary.value("probes").toInt(), 9);
-    QCOMPARE(summary.value("planned").toInt(), 9);
     QCOMPARE(summary.value("found").toInt(), 1);
 
-    const Run none = pravixctl(onSim + QStringList{"scan", "--lines", "9600", "--ids", "1-3"});
-    QCOMPARE(none.status, 2);
-    QVERIFY2(none.out.startsWith("0 found, 9 of 9 probes (3 IDs at 3 line settings), "),
-             qPrintable(none.out));
     QCOMPARE(m_settings->readRaw(), QByteArray());
 }
 

@@ -5,10 +5,8 @@
 #include "trafficmodel.h"
 #include "trafficrecorder.h"
 
-#include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -24,7 +22,6 @@ private slots:
     void cleanup();
 
     void foundUsedAndTalkedTo();
-    void cancelEndsTheSearch();
     void configurationWindowKeepsItsPort();
 
 private:
@@ -107,23 +104,6 @@ void tst_findwindow::foundUsedAndTalkedTo()
     userClicks(control<QPushButton>(*m_window, "cmdSend05"));
     QCOMPARE(control<QLabel>(*m_window, "lblRxData")->text().left(2), QStringLiteral("07"));
     QVERIFY(m_messages->texts.isEmpty());
-}
-
-void tst_findwindow::cancelEndsTheSearch()
-{
-    startBoth({"--silent"});
-    findControl<QCheckBox>("chkAll")->setChecked(true);
-    userClicks(findControl<QPushButton>("cmdStart"));
-    QVERIFY(findControl<QPushButton>("cmdCancel")->isEnabled());
-    QTRY_VERIFY(findControl<QProgressBar>("pbrProgress")->value() >= 2);
-    QVERIFY(findControl<QProgressBar>("pbrProgress")->text().contains(", ID "));
-    userClicks(findControl<QPushButton>("cmdCancel"));
-    QTRY_VERIFY(findControl<QPushButton>("cmdStart")->isEnabled());
-    QVERIFY(!findControl<QPushButton>("cmdCancel")->isEnabled());
-    QVERIFY(control<QPushButton>(*m_window, "cmdConnect")->isEnabled());
-    const QString status = findControl<QLabel>("lblStatus")->text();
-    QVERIFY2(status.startsWith("0 found, ") && status.contains(", stopped"), qPrintable(status));
-    QVERIFY(recorded() < 2223);
 }
 
 // Its user may be in the middle of a set-up: the search does not take the port from it.

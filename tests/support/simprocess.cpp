@@ -37,9 +37,3 @@ void SimProcess::kill()
     m_process.waitForFinished(5000);
     m_running = false;
 }
-
-QString SimProcess::log()
-{
-    m_log += m_process.readAll();
-    return QString::fromUtf8(m_log);
-}

@@ -25,13 +25,10 @@ public:
     QString devicePath() const { return m_link; }
     //! Ends the process at once, as a display that loses power: its line goes away.
     void kill();
-    //! What it has printed so far.
-    QString log();
 
 private:
     QTemporaryDir m_dir;
     QString m_link;
     QProcess m_process;
-    QByteArray m_log;
     bool m_running = false;
 };
