@@ -76,6 +76,14 @@ QString needsValue(const QString &value, const QString &why)
     return value;
 }
 
+//! The list read, or the refusal \a error tells when there is none.
+template <typename List> List orRefuse(const std::optional<List> &list, const QString &error)
+{
+    if (!list)
+        refuse(error);
+    return *list;
+}
+
 /*! One option: its name after "--", whether a value follows it, and what it sets. Every option
  * but --help and --version, which stand apart: they end the parse. */
 struct Option
@@ -143,16 +151,12 @@ const std::vector<Option> &options()
         {"ids", true,
          [](Arguments &parsed, const QString &value) {
              QString error;
-             parsed.ids = scanlists::ids(value, &error).value_or(std::vector<int>());
-             if (parsed.ids.empty())
-                 refuse(error);
+             parsed.ids = orRefuse(scanlists::ids(value, &error), error);
          }},
         {"lines", true,
          [](Arguments &parsed, const QString &value) {
              QString error;
-             parsed.lines = scanlists::lines(value, &error).value_or(std::vector<SerialSettings>());
-             if (parsed.lines.empty())
-                 refuse(error);
+             parsed.lines = orRefuse(scanlists::lines(value, &error), error);
          }},
         {"all", false, [](Arguments &parsed, const QString &) { parsed.all = true; }},
     };
