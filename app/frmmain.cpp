@@ -6,6 +6,7 @@
 #include "commerror.h"
 #include "cp1252.h"
 #include "exchangerecord.h"
+#include "findwindow.h"
 #include "hextext.h"
 #include "messagebox.h"
 #include "modini.h"
@@ -141,14 +142,8 @@ void frmMain::load()
 
     combolist::choose(ui->cboComm, CommPortNo.toInt() - 1);
 
-    const std::array<QRadioButton *, 3> baudButtons = {ui->opt9600, ui->opt19200, ui->opt38400};
-    for (int i = 0; i < int(baudButtons.size()); ++i) {
-        if (CommSettings.startsWith(baudName(i) + QLatin1Char(',')))
-            baudButtons[i]->setChecked(true);
-    }
-
     ui->cboDF->addItems(SerialSettings::formatNames());
-    combolist::choose(ui->cboDF, formatIndex(CommSettings));
+    showSettings(CommSettings);
 
     for (int slave = 1; slave <= highestSlave; ++slave)
         ui->cboSlaveID->addItem(QString::number(slave));
@@ -159,6 +154,16 @@ void frmMain::load()
     MSComm1.setCommPort(CommPortNo.toInt());
     MSComm1.setSettings(CommSettings);
     MSComm1.setInputMode(1);
+}
+
+void frmMain::showSettings(const QString &settings)
+{
+    const std::array<QRadioButton *, 3> baudButtons = {ui->opt9600, ui->opt19200, ui->opt38400};
+    for (int i = 0; i < int(baudButtons.size()); ++i) {
+        if (settings.startsWith(baudName(i) + QLatin1Char(',')))
+            baudButtons[i]->setChecked(true);
+    }
+    combolist::choose(ui->cboDF, formatIndex(settings));
 }
 
 void frmMain::fillCommandLists()
@@ -199,6 +204,7 @@ void frmMain::connectHandlers()
     connect(ui->mnuConfig, &QAction::triggered, this, &frmMain::configChosen);
     connect(ui->mnuTraffic, &QAction::triggered, this, &frmMain::trafficChosen);
     connect(ui->mnuPorts, &QAction::triggered, this, &frmMain::portsChosen);
+    connect(ui->mnuFind, &QAction::triggered, this, &frmMain::findChosen);
     // Adapters come and go: the tooltips say what is there when the user looks.
     combolist::whenOpened(ui->cboComm, [this] { refreshPortTooltips(); });
     connect(ui->cmdSend05, &QPushButton::clicked, this, &frmMain::send05Pressed);
@@ -229,6 +235,8 @@ void frmMain::closeEvent(QCloseEvent *event)
         m_trafficWindow->close();
     if (m_portsWindow)
         m_portsWindow->close();
+    if (m_findWindow)
+        m_findWindow->close();
 }
 
 void frmMain::portChosen(int index)
@@ -368,6 +376,76 @@ void frmMain::refreshPortTooltips()
     const PortSurvey survey = PortSurvey::take(m_deviceLookup);
     for (int port = 1; port <= ui->cboComm->count(); ++port)
         ui->cboComm->setItemData(port - 1, survey.tooltip(port), Qt::ToolTipRole);
+}
+
+// While a search has the line, Connect and "Config LCD" would compete with it for the port.
+void frmMain::findChosen()
+{
+    if (!m_findWindow) {
+        m_findWindow = std::make_unique<FindWindow>(
+            *m_recorder, [this](QString *whyNot) { return searchLine(whyNot); });
+        connect(m_findWindow.get(), &FindWindow::useChosen, this, &frmMain::useFound);
+        connect(m_findWindow.get(), &FindWindow::searchingChanged, this, [this](bool searching) {
+            ui->cmdConnect->setEnabled(!searching);
+            ui->mnuConfig->setEnabled(!searching);
+        });
+    }
+    m_findWindow->showFromMenu();
+}
+
+// A search needs the port to itself: a connected main window disconnects, as its user would
+// before letting another program at the line; the configuration window's unsaved choices are
+// not thrown away for it.
+std::optional<SearchLine> frmMain::searchLine(QString *whyNot)
+{
+    const int portNumber = modVariables::CommPortNo.toInt();
+    const QString device = portmap::devicePath(portNumber);
+    if (m_exchange.inProgress()) {
+        *whyNot = QStringLiteral("The main window is waiting for an answer; press Start again.");
+        return std::nullopt;
+    }
+    if (m_configWindow && m_configWindow->isLoaded() &&
+        m_configWindow->serialPort()->devicePath() == device) {
+        *whyNot = QStringLiteral("Configure Pravix has port %1 open: close it, then press Start.")
+                      .arg(portNumber);
+        return std::nullopt;
+    }
+    if (ui->cmdConnect->text() == disconnectCaption) {
+        try {
+            MSComm1.setPortOpen(false);
+        } catch (const CommError &error) {
+            *whyNot = porthint::summary(error, modINI::iniFilePath());
+            return std::nullopt;
+        }
+        showConnected(false);
+    }
+    SearchLine line;
+    line.portNumber = portNumber;
+    line.device = device;
+    line.current = SerialSettings::parse(modVariables::CommSettings).value_or(SerialSettings());
+    line.storedSlave = modVariables::SlaveAddr.toInt();
+    line.rts = ui->Check1->isChecked();
+    line.echo = storedline::localEcho();
+    return line;
+}
+
+// The settings apply to a closed port only, so a connected window disconnects first; the new
+// line is taken up at the next Connect, as after any change of the settings.
+void frmMain::useFound(const SerialSettings &line, int slave)
+{
+    if (m_exchange.inProgress())
+        return;
+    if (ui->cmdConnect->text() == disconnectCaption) {
+        if (!applyToPort([this] { MSComm1.setPortOpen(false); }))
+            return;
+        showConnected(false);
+    }
+    applySettings(line.text);
+    showSettings(modVariables::CommSettings);
+    combolist::choose(ui->cboSlaveID, slave - 1);
+    slaveChosen(slave - 1);
+    raise();
+    activateWindow();
 }
 
 void frmMain::send05Pressed()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exchange.h"
+#include "findwindow.h"
 #include "frmconfiglcd.h"
 #include "mscomm.h"
 #include "portsurvey.h"
@@ -10,6 +11,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 
 class PortsWindow;
 class QComboBox;
@@ -63,6 +65,9 @@ public:
     //! The Ports window, made by the first "Ports" and kept; null until then.
     PortsWindow *portsWindow() const { return m_portsWindow.get(); }
 
+    //! The "Find LCD" window, made by the first "Find LCD…" and kept; null until then.
+    FindWindow *findWindow() const { return m_findWindow.get(); }
+
     //! Where the port list and the Ports window look for devices; the system's unless set.
     void setDeviceLookup(DeviceLookup lookup);
 
@@ -91,6 +96,13 @@ private:
     void portsChosen();
     //! Each entry of the port list says in its tooltip what is behind its number now.
     void refreshPortTooltips();
+    void findChosen();
+    //! The line a search takes over, after letting go of the port; empty when it cannot.
+    std::optional<SearchLine> searchLine(QString *whyNot);
+    //! A display found: its line setting and ID become the window's; the port stays closed.
+    void useFound(const SerialSettings &line, int slave);
+    //! Selects the baud button and the data format of one of the nine settings strings.
+    void showSettings(const QString &settings);
 
     void send05Pressed();
     void send06Pressed();
@@ -122,4 +134,5 @@ private:
     std::unique_ptr<TrafficWindow> m_trafficWindow;
     DeviceLookup m_deviceLookup = DeviceLookup::system();
     std::unique_ptr<PortsWindow> m_portsWindow;
+    std::unique_ptr<FindWindow> m_findWindow;
 };

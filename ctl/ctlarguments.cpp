@@ -3,6 +3,8 @@
 #include "configimage.h"
 #include "cp1252.h"
 #include "numbertext.h"
+#include "probe.h"
+#include "scanlists.h"
 #include "serialsettings.h"
 #include "settingsoption.h"
 #include "storedline.h"
@@ -74,6 +76,14 @@ QString needsValue(const QString &value, const QString &why)
     return value;
 }
 
+//! The list read, or the refusal \a error tells when there is none.
+template <typename List> List orRefuse(const std::optional<List> &list, const QString &error)
+{
+    if (!list)
+        refuse(error);
+    return *list;
+}
+
 /*! One option: its name after "--", whether a value follows it, and what it sets. Every option
  * but --help and --version, which stand apart: they end the parse. */
 struct Option
@@ -138,6 +148,17 @@ const std::vector<Option> &options()
              parsed.logFile = needsValue(value, QStringLiteral("--log needs a file name"));
          }},
         {"save", false, [](Arguments &parsed, const QString &) { parsed.save = true; }},
+        {"ids", true,
+         [](Arguments &parsed, const QString &value) {
+             QString error;
+             parsed.ids = orRefuse(scanlists::ids(value, &error), error);
+         }},
+        {"lines", true,
+         [](Arguments &parsed, const QString &value) {
+             QString error;
+             parsed.lines = orRefuse(scanlists::lines(value, &error), error);
+         }},
+        {"all", false, [](Arguments &parsed, const QString &) { parsed.all = true; }},
     };
     return table;
 }
@@ -197,6 +218,14 @@ void readSend16(Arguments &parsed, const QStringList &operands)
                    .arg(writecommands::maxMessageLength));
 }
 
+void readScan(Arguments &parsed, const QStringList &)
+{
+    if (parsed.slave == 0)
+        refuse(QStringLiteral("scan: --slave 0 is a broadcast, which no display answers; give the "
+                              "ID to try first, 1-%1")
+                   .arg(storedline::highestSlave));
+}
+
 void readConfigure(Arguments &parsed, const QStringList &operands)
 {
     parsed.profile =
@@ -220,8 +249,12 @@ const std::vector<CommandRow> &commands()
     static const std::vector<CommandRow> table = [] {
         const QStringList addressValue = {QStringLiteral("ADDRESS"), QStringLiteral("VALUE")};
         const QStringList addressText = {QStringLiteral("ADDRESS"), QStringLiteral("TEXT")};
+        const QString scanOnly = QStringLiteral("applies to scan only");
         const std::vector<Refusal> send = {
-            {QStringLiteral("save"), QStringLiteral("applies to configure only")}};
+            {QStringLiteral("save"), QStringLiteral("applies to configure only")},
+            {QStringLiteral("ids"), scanOnly},
+            {QStringLiteral("lines"), scanOnly},
+            {QStringLiteral("all"), scanOnly}};
         const QString fixedLine =
             QStringLiteral("does not apply to configure: an upload always goes at %1")
                 .arg(SerialSettings::parse(QLatin1String(ConfigImage::LineSettings))->label());
@@ -234,6 +267,20 @@ const std::vector<CommandRow> &commands()
              QStringLiteral("does not apply to configure: the profile holds the ID")},
             {QStringLiteral("timeout"), noAnswer},
             {QStringLiteral("echo"), noAnswer},
+            {QStringLiteral("ids"), scanOnly},
+            {QStringLiteral("lines"), scanOnly},
+            {QStringLiteral("all"), scanOnly},
+        };
+        const QString onceEach =
+            QStringLiteral("does not apply to scan, which sends each probe once");
+        const std::vector<Refusal> scan = {
+            {QStringLiteral("timeout"),
+             QStringLiteral("does not apply to scan: each probe waits the wire time at its line "
+                            "and %1 ms")
+                 .arg(finder::turnaroundMarginMs)},
+            {QStringLiteral("repeat"), onceEach},
+            {QStringLiteral("interval"), onceEach},
+            {QStringLiteral("save"), QStringLiteral("applies to configure only")},
         };
         return std::vector<CommandRow>{
             {Command::Send05, "send05", addressValue, readSend05, send},
@@ -256,6 +303,7 @@ const std::vector<CommandRow> &commands()
              [](Arguments &, const QStringList &) {},
              allOptionsBut({QStringLiteral("settings"), QStringLiteral("json")},
                            QStringLiteral("does not apply to ports, which only lists"))},
+            {Command::Scan, "scan", {}, readScan, scan},
         };
     }();
     return table;
@@ -414,6 +462,9 @@ QString helpText()
         "  profile                print a commented profile with the window's defaults\n"
         "  ports                  list the serial devices there are and the port number that\n"
         "                         reaches each, as the program's Ports window does\n"
+        "  scan                   find displays: try slave IDs at line settings with a probe\n"
+        "                         that changes nothing (the stored ID at every setting first,\n"
+        "                         then every ID at the current setting, then the others)\n"
         "\n"
         "Options (port, line settings and slave default to the settings file's):\n"
         "  --settings FILE        use FILE as the settings file\n"
@@ -422,7 +473,8 @@ QString helpText()
         "  --baud B               9600, 19200 or 38400\n"
         "  --format F             8N1, 8N2 or 8E1\n"
         "  --rts                  raise RTS while sending (half-duplex RS-485 adapters)\n"
-        "  --slave N              slave address 1-247, or 0 to broadcast (no answer awaited)\n"
+        "  --slave N              slave address 1-247, or 0 to broadcast (no answer awaited);\n"
+        "                         scan: the ID tried first at every line setting\n"
         "  --timeout MS           longest wait for the answer (60 for 05 and 06, 100 for 16)\n"
         "  --repeat N             run the exchange N times and end with a summary line\n"
         "                         and a diagnosis line for whatever looks wrong with the line\n"
@@ -432,14 +484,18 @@ QString helpText()
         "  --echo                 the adapter echoes what it sends: drop that copy\n"
         "  --log FILE             append every exchange to FILE as CSV\n"
         "  --save                 configure: save Slave and row1-row6 as the window does\n"
+        "  --ids LIST             scan: IDs and ranges to try (default 1-247), e.g. 1,5,10-20\n"
+        "  --lines LIST           scan: all (default), or baud rates and formats to combine,\n"
+        "                         e.g. 38400 or 9600,19200,8N1\n"
+        "  --all                  scan: go on after the first display found\n"
         "  -h, --help             show this help\n"
         "  -v, --version          show the version\n"
         "Options may stand before or after the command; after \"--\" everything is an operand.\n"
         "\n"
         "Exit status:\n"
-        "  0  every exchange answered, written or broadcast\n"
+        "  0  every exchange answered, written or broadcast; scan: a display found\n"
         "  1  usage error or bad input; nothing was sent\n"
-        "  2  no response\n"
+        "  2  no response; scan: no display found\n"
         "  3  incomplete answer\n"
         "  4  CRC error\n"
         "  5  port error (cannot be opened, or failed)\n"

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "serialsettings.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 //! The command-line tool: one exchange, a series of them, or a configuration upload per run.
 namespace ctl {
 
-enum class Command { None, Send05, Send06, Send16, Configure, Profile, Ports };
+enum class Command { None, Send05, Send06, Send16, Configure, Profile, Ports, Scan };
 
 /*! \brief Everything the command line asks for, checked and converted, nothing yet carried out.
  *
@@ -46,6 +49,10 @@ struct Arguments
     bool echo = false;
     QString logFile;
     bool save = false;
+    //! scan: the IDs and line settings to try, every one when empty; go on after a find.
+    std::vector<int> ids;
+    std::vector<SerialSettings> lines;
+    bool all = false;
 };
 
 /*! The arguments after the program's name; nothing at all, with one line saying what is wrong

@@ -10,6 +10,7 @@
 #include "modvariables.h"
 #include "mscomm.h"
 #include "portsreport.h"
+#include "scan.h"
 #include "stoprequest.h"
 #include "writecommands.h"
 
@@ -181,14 +182,9 @@ private:
             port.setPortOpen(true);
             return true;
         } catch (const CommError &error) {
-            TrafficRecord failed;
-            failed.time = QDateTime::currentDateTime();
-            failed.window = QStringLiteral("pravixctl");
-            failed.device = line.device;
-            failed.settings = line.settings;
-            failed.outcome = TrafficOutcome::PortError;
             m_output.reportPortError(error);
-            m_output.record(failed);
+            m_output.record(
+                portFailureRecord(line.device, line.settings, TrafficRecord::commandLine));
             return false;
         }
     }
@@ -196,7 +192,7 @@ private:
     //! The exchanges, until the count is reached, the port fails or a stop is asked for.
     void exchange(MSComm &port, const Line &line, const Job &job)
     {
-        LineExchange exchange(port, line.device, line.settings);
+        LineExchange exchange(port, line.device, line.settings, TrafficRecord::commandLine);
         const int count = m_arguments.repeat.value_or(1);
         // Without a series Ctrl+C ends the program at once, as any command's.
         if (m_arguments.repeat)
@@ -256,6 +252,8 @@ int run(const Arguments &arguments, Console &console)
     case Command::Ports:
         printPorts(arguments, console);
         return 0;
+    case Command::Scan:
+        return scan(arguments, console);
     case Command::Send05:
     case Command::Send06:
     case Command::Send16:

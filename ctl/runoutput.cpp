@@ -31,16 +31,21 @@ void RunOutput::reportPortError(const CommError &error)
 void RunOutput::record(const TrafficRecord &record)
 {
     m_records.append(record);
-    // A full disk ends the log, not the series; the user learns that the log is short.
-    if (m_log.isOpen() && !m_log.append(record)) {
-        note(QStringLiteral("stopped writing the log %1").arg(m_log.errorText()));
-        m_log.close();
-    }
+    log(record);
     if (m_json)
         m_console.out << runreport::jsonLine(runreport::exchangeJson(record)) << '\n';
     else if (record.outcome != TrafficOutcome::PortError)
         m_console.out << runreport::exchangeText(record) << '\n';
     m_console.out.flush();
+}
+
+void RunOutput::log(const TrafficRecord &record)
+{
+    // A full disk ends the log, not the series; the user learns that the log is short.
+    if (m_log.isOpen() && !m_log.append(record)) {
+        note(QStringLiteral("stopped writing the log %1").arg(m_log.errorText()));
+        m_log.close();
+    }
 }
 
 int RunOutput::finish(bool summary, bool localEcho)

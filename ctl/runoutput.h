@@ -37,6 +37,8 @@ public:
     //! The operating system's reason and a hint for a port that failed.
     void reportPortError(const CommError &error);
     void record(const TrafficRecord &record);
+    //! To the log alone, when there is one: a scan prints its finds, not every probe.
+    void log(const TrafficRecord &record);
 
     const RunRecords &records() const { return m_records; }
 

@@ -74,6 +74,12 @@ bool makeRaw(int fd, const LineSettings *line)
         if (line->parity == 'O')
             settings.c_cflag |= PARODD;
     }
+    if (tcsetattr(fd, TCSANOW, &settings) == 0)
+        return true;
+    // Some kernels refuse the parity flag on a pseudo-terminal, which carries no parity anyway.
+    if (!(settings.c_cflag & PARENB))
+        return false;
+    settings.c_cflag &= ~tcflag_t(PARENB | PARODD);
     return tcsetattr(fd, TCSANOW, &settings) == 0;
 }
 #endif

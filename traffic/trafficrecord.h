@@ -31,12 +31,15 @@ QString millisecondsText(const std::optional<double> &ms);
  */
 struct TrafficRecord
 {
-    //! The window names of the program's two producers.
+    //! The window names of the producers: the program's windows and the command-line tool.
     static inline const QString mainWindow = QStringLiteral("main");
     static inline const QString configWindow = QStringLiteral("config");
+    //! The probes of the "Find LCD" window's search.
+    static inline const QString findWindow = QStringLiteral("find");
+    static inline const QString commandLine = QStringLiteral("pravixctl");
 
     QDateTime time;   //!< local time the request was written, with milliseconds
-    QString window;   //!< "main" or "config" (the command-line tool says "pravixctl")
+    QString window;   //!< "main", "config", "find" or "pravixctl"
     QString device;   //!< the device path
     QString settings; //!< the line settings, for example "9600,n,8,1"
     QByteArray sent;

@@ -193,7 +193,8 @@ void TestFrmMainLayout::menuBarEntriesInOrder()
     const QList<QAction *> actions = m_window->menuBar()->actions();
     const QStringList expected = {QStringLiteral("mnuConfig:Config LCD"),
                                   QStringLiteral("mnuTraffic:Traffic"),
-                                  QStringLiteral("mnuPorts:Ports")};
+                                  QStringLiteral("mnuPorts:Ports"),
+                                  QStringLiteral("mnuFind:Find LCD…")};
     QStringList entries;
     for (const QAction *action : actions) {
         entries.append(action->objectName() + QLatin1Char(':') + action->text());

@@ -2,6 +2,7 @@
 #include "modbusslave.h"
 #include "porthint.h"
 #include "ptypair.h"
+#include "simprocess.h"
 #include "tempsettings.h"
 
 #include <QJsonArray>
@@ -96,6 +97,8 @@ private slots:
     void defaultProfileGivesDefaultImage();
     void lineFromSettingsFile();
     void portsOnThisMachine();
+    void scanFindsTheDisplay();
+    void scanStopsAtCtrlC();
 
 private:
     QStringList onPty(QStringList arguments) const;
@@ -317,6 +320,21 @@ void tst_pravixctl::badInputSendsNothing_data()
                                   << "configure: cannot read /nonexistent/board.ini";
     QTest::newRow("ports line") << QStringList{"ports"}
                                 << "--device does not apply to ports, which only lists";
+    QTest::newRow("scan ids outside")
+        << QStringList{"scan", "--ids", "0-10"} << "--ids 0-10: 0-10 is not an ID or a range";
+    QTest::newRow("scan ids backwards") << QStringList{"scan", "--ids=20-10"}
+                                        << "--ids 20-10: the range 20-10 runs from high to low";
+    QTest::newRow("scan ids gap") << QStringList{"scan", "--ids", "1,,5"}
+                                  << "--ids 1,,5: an empty entry is not an ID or a range";
+    QTest::newRow("scan lines speed")
+        << QStringList{"scan", "--lines", "4800"}
+        << "--lines 4800: 4800 is neither a baud rate (9600, 19200, 38400) nor a format";
+    QTest::newRow("scan timeout") << QStringList{"--timeout", "100", "scan"}
+                                  << "--timeout does not apply to scan";
+    QTest::newRow("scan broadcast")
+        << QStringList{"--slave", "0", "scan"} << "scan: --slave 0 is a broadcast";
+    QTest::newRow("ids elsewhere")
+        << QStringList{"--ids", "1", "send06", "1", "3"} << "--ids applies to scan only";
 }
 
 void tst_pravixctl::badInputSendsNothing()
@@ -637,6 +655,65 @@ void tst_pravixctl::portsOnThisMachine()
     QCOMPARE(textLines.at(textLines.size() - 2),
              QStringLiteral("Port 1: %1 — present, not listed as a serial port").arg(present));
     QCOMPARE(textLines.last(), QStringLiteral("Nothing there: 2-20"));
+}
+
+// A display at ID 7 and 19200 8N2, the stored ID 1 and 9600 8N1: found after the stored ID at
+// every setting, the other IDs at 9600 8N1 and those at the faster 38400 settings.
+void tst_pravixctl::scanFindsTheDisplay()
+{
+    SimProcess sim(QStringLiteral(SIM_EXECUTABLE),
+                   {"--id", "7", "--baud", "19200", "--format", "8N2"});
+    QVERIFY(sim.isRunning());
+    QTemporaryDir dir;
+    const QString log = dir.filePath("scan.csv");
+    const QStringList onSim{"--settings", m_settings->path(), "--device", sim.devicePath()};
+
+    const Run run = pravixctl(onSim + QStringList{"scan", "--ids", "1-8", "--log", log});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.startsWith("pravixctl: scanning " + sim.devicePath() + ": 72 probes, about "),
+             qPrintable(run.err));
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], QStringLiteral("ID 7 at 19200 8N2"));
+    QVERIFY2(lines[1].startsWith("1 found, 43 of 72 probes (8 IDs at 9 line settings), "),
+             qPrintable(lines[1]));
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> logged = file.readAll().split('\n');
+    QCOMPARE(logged.size(), 1 + 43 + 1);
+    QVERIFY(logged.at(43).contains("\"19200,n,8,2\",07 10 00 00 00 00 00 6F 50,"));
+    QVERIFY(logged.at(43).contains(",answer,"));
+
+    const Run json = pravixctl(
+        onSim + QStringList{"scan", "--json", "--all", "--lines", "19200", "--ids", "6-8"});
+    QCOMPARE(json.status, 0);
+    const QStringList objects = json.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(objects.size(), 2);
+    QCOMPARE(objects[0], QStringLiteral(R"({"answer":"normal","baud":19200,"format":"8N2",)"
+                                        R"("id":7,"settings":"19200,n,8,2"})"));
+    const QJsonObject summary =
+        QJsonDocument::fromJson(objects[1].toUtf8()).object().value("summary").toObject();
+    QCOMPARE(summary.value("probes").toInt(), 9);
+    QCOMPARE(summary.value("found").toInt(), 1);
+
+    QCOMPARE(m_settings->readRaw(), QByteArray());
+}
+
+void tst_pravixctl::scanStopsAtCtrlC()
+{
+    SimProcess sim(QStringLiteral(SIM_EXECUTABLE), {"--silent"});
+    QVERIFY(sim.isRunning());
+    QProcess process;
+    process.setReadChannel(QProcess::StandardError);
+    start(process, {"--settings", m_settings->path(), "--device", sim.devicePath(), "scan"});
+    // The first line comes once Ctrl+C is caught.
+    QVERIFY(process.waitForReadyRead(10000));
+    QCOMPARE(::kill(pid_t(process.processId()), SIGINT), 0);
+    const Run run = finish(process);
+    QCOMPARE(run.status, 2);
+    const QString last = run.out.split('\n', Qt::SkipEmptyParts).last();
+    QVERIFY2(last.startsWith("0 found, ") && last.endsWith(", stopped"), qPrintable(last));
+    QVERIFY(!last.contains(" 2223 of 2223 "));
 }
 
 QTEST_GUILESS_MAIN(tst_pravixctl)

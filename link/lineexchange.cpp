@@ -11,7 +11,6 @@
 #include <chrono>
 #include <thread>
 
-namespace ctl {
 namespace {
 
 // How often the port is looked at during a wait: every half character at the line's speed (0.52
@@ -73,8 +72,10 @@ bool stopped(const ExchangeOptions &options)
 
 } // namespace
 
-LineExchange::LineExchange(MSComm &port, const QString &device, const QString &settings)
-    : m_port(port), m_device(device), m_settings(settings), m_pollInterval(pollInterval(settings))
+LineExchange::LineExchange(MSComm &port, const QString &device, const QString &settings,
+                           const QString &producer)
+    : m_port(port), m_device(device), m_settings(settings), m_producer(producer),
+      m_pollInterval(pollInterval(settings))
 {
 }
 
@@ -82,7 +83,7 @@ LineExchange::Result LineExchange::run(const QByteArray &request, const Exchange
 {
     Result result;
     TrafficRecord &record = result.record;
-    record.window = QStringLiteral("pravixctl");
+    record.window = m_producer;
     record.device = m_device;
     record.settings = m_settings;
     record.sent = request;
@@ -154,4 +155,14 @@ void LineExchange::awaitAnswer(const QByteArray &request, const ExchangeOptions 
     record.outcome = outcomeOf(answer, request);
 }
 
-} // namespace ctl
+TrafficRecord portFailureRecord(const QString &device, const QString &settings,
+                                const QString &producer)
+{
+    TrafficRecord failed;
+    failed.time = QDateTime::currentDateTime();
+    failed.window = producer;
+    failed.device = device;
+    failed.settings = settings;
+    failed.outcome = TrafficOutcome::PortError;
+    return failed;
+}

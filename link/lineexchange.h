@@ -13,8 +13,6 @@
 class MSComm;
 class QElapsedTimer;
 
-namespace ctl {
-
 //! How one request is sent and its answer awaited.
 struct ExchangeOptions
 {
@@ -30,12 +28,14 @@ struct ExchangeOptions
     const std::atomic<bool> *stop = nullptr;
 };
 
-/*! \brief One request on an open port and its answer.
+/*! \brief One request on an open port and its answer, for pravixctl and the display search.
  *
- * Unlike the main window's fixed wait, the wait ends as soon as the answer is whole: 8 bytes, or
- * a 5-byte exception answer from the addressed slave whose CRC holds. Then nothing is "no
- * response", an exception answer "exception", other bytes short of 8 "incomplete", 8 bytes (the
- * first 8, when more came) whose CRC does not hold "crc error", and any other 8 an answer.
+ * The wait sleeps between looks at the port, so it runs where blocking is allowed: a console
+ * program, or a thread of its own beside the windows. Unlike the main window's fixed wait, the wait
+ * ends as soon as the answer is whole: 8 bytes, or a 5-byte exception answer from the addressed
+ * slave whose CRC holds. Then nothing is "no response", an exception answer "exception", other
+ * bytes short of 8 "incomplete", 8 bytes (the first 8, when more came) whose CRC does not hold "crc
+ * error", and any other 8 an answer.
  */
 class LineExchange
 {
@@ -49,8 +49,10 @@ public:
         std::optional<CommError> portError;
     };
 
-    //! \a device and \a settings only label the records.
-    LineExchange(MSComm &port, const QString &device, const QString &settings);
+    /*! \a device and \a settings only label the records; \a producer is the records' window
+     * ("pravixctl", "find"). */
+    LineExchange(MSComm &port, const QString &device, const QString &settings,
+                 const QString &producer);
 
     Result run(const QByteArray &request, const ExchangeOptions &options);
 
@@ -62,7 +64,10 @@ private:
     MSComm &m_port;
     QString m_device;
     QString m_settings;
+    QString m_producer;
     std::chrono::microseconds m_pollInterval;
 };
 
-} // namespace ctl
+//! The record of a port that failed before a request could go out, opening it for instance.
+TrafficRecord portFailureRecord(const QString &device, const QString &settings,
+                                const QString &producer);
