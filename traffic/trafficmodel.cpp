@@ -11,10 +11,12 @@ TrafficModel::TrafficModel(QObject *parent, int capacity)
 
 void TrafficModel::append(const TrafficRecord &record)
 {
-    // The oldest row leaves first, so a view scrolled to the bottom stays there.
-    if (int(m_records.size()) >= m_capacity) {
-        beginRemoveRows(QModelIndex(), 0, 0);
-        m_records.pop_front();
+    // The oldest rows leave first, so a view scrolled to the bottom stays there.
+    if (int(m_records.size()) >= heldAtMost()) {
+        const int trimmed = int(m_records.size()) + 1 - m_capacity;
+        beginRemoveRows(QModelIndex(), 0, trimmed - 1);
+        m_records.erase(m_records.begin(), m_records.begin() + trimmed);
+        m_firstNumber += quint64(trimmed);
         endRemoveRows();
     }
     const int row = int(m_records.size());
@@ -35,6 +37,7 @@ void TrafficModel::setLocalEcho(bool on)
 void TrafficModel::clear()
 {
     beginResetModel();
+    m_firstNumber += m_records.size();
     m_records.clear();
     m_statistics.clear();
     m_diagnosis.clear();
@@ -67,6 +70,8 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
         if (index.column() == FirstByte || index.column() == LastByte)
             return QStringLiteral("wait %1 ms").arg(entry.waitMs, 0, 'f', 1);
         return text(entry, index.column());
+    case RecordNumberRole:
+        return recordNumber(index.row());
     case Qt::TextAlignmentRole:
         if (index.column() == FirstByte || index.column() == LastByte)
             return QVariant(Qt::AlignRight | Qt::AlignVCenter);

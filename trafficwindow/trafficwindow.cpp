@@ -1,9 +1,12 @@
 #include "trafficwindow.h"
 
 #include "appearance.h"
+#include "cachedscrollbar.h"
 #include "messagebox.h"
+#include "trafficcelldelegate.h"
 #include "trafficexport.h"
 #include "trafficmodel.h"
+#include "traffictableview.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -11,14 +14,13 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTableView>
 #include <QVBoxLayout>
 
 #include <array>
 
 TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
-    : QWidget(parent), m_model(model), m_table(new QTableView(this)), m_summary(new QVBoxLayout),
-      m_statistics(new QLabel(this)), m_diagnosis(new QLabel(this)),
+    : QWidget(parent), m_model(model), m_table(new TrafficTableView(this)),
+      m_summary(new QVBoxLayout), m_statistics(new QLabel(this)), m_diagnosis(new QLabel(this)),
       m_saveAs(new QPushButton(QStringLiteral("Save as CSV…"), this)),
       m_clear(new QPushButton(QStringLiteral("Clear"), this))
 {
@@ -69,6 +71,9 @@ TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
 void TrafficWindow::setUpTable()
 {
     m_table->setModel(&m_model);
+    m_table->setItemDelegate(new TrafficCellDelegate(m_table));
+    m_table->setVerticalScrollBar(new CachedScrollBar(Qt::Vertical, m_table));
+    m_table->setHorizontalScrollBar(new CachedScrollBar(Qt::Horizontal, m_table));
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setWordWrap(false);

@@ -4,9 +4,9 @@
 
 class QLabel;
 class QPushButton;
-class QTableView;
 class QVBoxLayout;
 class TrafficModel;
+class TrafficTableView;
 
 /*! \brief "Traffic": every recorded exchange and upload in a table, newest last, with the
  * statistics and the diagnosis of the line since the last Clear, "Save as CSV…" and "Clear".
@@ -35,7 +35,7 @@ private:
     void showDiagnosis();
 
     TrafficModel &m_model;
-    QTableView *m_table;
+    TrafficTableView *m_table;
     //! The lines under the table that sum the history up; the statistics come first.
     QVBoxLayout *m_summary;
     QLabel *m_statistics;

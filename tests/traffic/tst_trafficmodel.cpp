@@ -27,26 +27,52 @@ private slots:
     {
         TrafficModel model;
         QCOMPARE(model.capacity(), 10000);
+        QCOMPARE(model.heldAtMost(), 10100);
         QSignalSpy removed(&model, &TrafficModel::rowsRemoved);
         QSignalSpy inserted(&model, &TrafficModel::rowsInserted);
-        constexpr int added = 10005;
+        // Past the cap the rows grow to the most held, then the oldest go together.
+        constexpr int added = 10205;
+        QList<int> rowsAfterTrim;
         for (int i = 0; i < added; ++i) {
             TrafficRecord entry = record(TrafficOutcome::NoResponse);
             entry.sent = QByteArray::number(i);
+            const int removals = int(removed.size());
             model.append(entry);
+            QVERIFY(model.rowCount() <= model.heldAtMost());
+            if (removed.size() != removals)
+                rowsAfterTrim.append(model.rowCount());
         }
-        QCOMPARE(model.rowCount(), 10000);
-        QCOMPARE(model.record(0).sent, QByteArray("5"));
-        QCOMPARE(model.record(9999).sent, QByteArray("10004"));
-        QCOMPARE(removed.size(), 5);
+        QCOMPARE(rowsAfterTrim, QList<int>({10000, 10000}));
+        QCOMPARE(model.rowCount(), 10003);
+        QCOMPARE(model.record(0).sent, QByteArray("202"));
+        QCOMPARE(model.recordNumber(0), quint64(202));
+        QCOMPARE(model.record(10002).sent, QByteArray("10204"));
+        QCOMPARE(removed.first().at(1).toInt(), 0);
+        QCOMPARE(removed.first().at(2).toInt(), 100);
         QCOMPARE(inserted.size(), added);
-        QCOMPARE(inserted.last().at(1).toInt(), 9999);
+        QCOMPARE(inserted.last().at(1).toInt(), 10002);
         // The statistics count what the table no longer holds.
         QCOMPARE(model.statistics().exchanges(), added);
 
         model.clear();
         QCOMPARE(model.rowCount(), 0);
         QCOMPARE(model.statistics().exchanges(), 0);
+        // Numbers are not given twice, so nothing kept for a number can be taken for another.
+        model.append(record(TrafficOutcome::NoResponse));
+        QCOMPARE(model.recordNumber(0), quint64(added));
+    }
+
+    void smallCapTrimsOneRowAtATime()
+    {
+        TrafficModel model(nullptr, 3);
+        QCOMPARE(model.heldAtMost(), 3);
+        for (int i = 0; i < 5; ++i) {
+            TrafficRecord entry = record(TrafficOutcome::NoResponse);
+            entry.sent = QByteArray::number(i);
+            model.append(entry);
+        }
+        QCOMPARE(model.rowCount(), 3);
+        QCOMPARE(model.record(0).sent, QByteArray("2"));
     }
 
     void countsOutcomesAndAnswerTimes()
