@@ -6,6 +6,7 @@
 #include "trafficcelldelegate.h"
 #include "trafficexport.h"
 #include "trafficmodel.h"
+#include "trafficplot.h"
 #include "traffictableview.h"
 
 #include <QFileDialog>
@@ -14,15 +15,18 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSplitter>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <array>
 
 TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
     : QWidget(parent), m_model(model), m_table(new TrafficTableView(this)),
-      m_summary(new QVBoxLayout), m_statistics(new QLabel(this)), m_diagnosis(new QLabel(this)),
+      m_plot(new TrafficPlot(model, this)), m_summary(new QVBoxLayout),
+      m_statistics(new QLabel(this)), m_diagnosis(new QLabel(this)),
       m_saveAs(new QPushButton(QStringLiteral("Save as CSV…"), this)),
-      m_clear(new QPushButton(QStringLiteral("Clear"), this))
+      m_clear(new QPushButton(QStringLiteral("Clear"), this)), m_summaryPause(new QTimer(this))
 {
     setWindowFlags(Qt::Window);
     setWindowTitle(QStringLiteral("Traffic"));
@@ -45,15 +49,38 @@ TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
     buttons->addWidget(m_saveAs);
     buttons->addWidget(m_clear);
 
+    // The table over the plot; the user moves the line between them.
+    auto *split = new QSplitter(Qt::Vertical, this);
+    split->setObjectName(QStringLiteral("splTraffic"));
+    split->setChildrenCollapsible(false);
+    split->addWidget(m_table);
+    split->addWidget(m_plot);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_table, 1);
+    layout->addWidget(split, 1);
     layout->addLayout(m_summary);
     layout->addLayout(buttons);
 
     connect(m_saveAs, &QPushButton::clicked, this, &TrafficWindow::saveAsPressed);
     connect(m_clear, &QPushButton::clicked, this, &TrafficWindow::clearPressed);
-    connect(&m_model, &TrafficModel::statisticsChanged, this, &TrafficWindow::showStatistics);
-    connect(&m_model, &TrafficModel::statisticsChanged, this, &TrafficWindow::showDiagnosis);
+    // Counting is cheap, showing is not: a selectable label lays its text out as a document
+    // each time, which cost more than the rest of a new record. The lines show a change at once
+    // after a quiet spell and otherwise at most ten times a second; a Clear shows at once.
+    m_summaryPause->setSingleShot(true);
+    m_summaryPause->setInterval(100);
+    connect(m_summaryPause, &QTimer::timeout, this, [this] {
+        if (m_summaryDue)
+            showSummary();
+    });
+    connect(&m_model, &TrafficModel::statisticsChanged, this, [this] {
+        if (m_summaryPause->isActive())
+            m_summaryDue = true;
+        else
+            showSummary();
+    });
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &TrafficWindow::showSummary);
     // Following is a matter of where the user left the scroll bar: at the bottom, the table
     // stays there as new rows (and with them a horizontal scroll bar) change its range.
     QScrollBar *bar = m_table->verticalScrollBar();
@@ -63,9 +90,19 @@ TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
         if (m_following)
             bar->setValue(maximum);
     });
-    showStatistics();
-    showDiagnosis();
-    resize(1100, 420);
+    // A point clicked in the plot chooses its row in the table, and the row chosen in the table
+    // is marked in the plot.
+    connect(m_plot, &TrafficPlot::rowChosen, this, [this](int row) {
+        const QModelIndex index = m_model.index(row, 0);
+        m_table->selectRow(row);
+        m_table->scrollTo(index);
+    });
+    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, m_plot,
+            [this](const QModelIndex &current) {
+                m_plot->setSelectedRow(current.isValid() ? current.row() : -1);
+            });
+    showSummary();
+    resize(1100, 640);
 }
 
 void TrafficWindow::setUpTable()
@@ -132,6 +169,14 @@ void TrafficWindow::saveAsPressed()
 void TrafficWindow::clearPressed()
 {
     m_model.clear();
+}
+
+void TrafficWindow::showSummary()
+{
+    m_summaryDue = false;
+    showStatistics();
+    showDiagnosis();
+    m_summaryPause->start();
 }
 
 void TrafficWindow::showStatistics()

@@ -4,12 +4,15 @@
 
 class QLabel;
 class QPushButton;
+class QTimer;
 class QVBoxLayout;
 class TrafficModel;
+class TrafficPlot;
 class TrafficTableView;
 
-/*! \brief "Traffic": every recorded exchange and upload in a table, newest last, with the
- * statistics and the diagnosis of the line since the last Clear, "Save as CSV…" and "Clear".
+/*! \brief "Traffic": every recorded exchange and upload in a table, newest last, the timing
+ * plot of the newest exchanges under it, the statistics and the diagnosis of the line since the
+ * last Clear, "Save as CSV…" and "Clear".
  *
  * A modeless top-level window, made once and kept. While the table is scrolled to the bottom
  * it follows new rows; scrolled up, it stays where the user put it.
@@ -31,17 +34,23 @@ private:
     void setUpTable();
     void saveAsPressed();
     void clearPressed();
+    //! The statistics and the diagnosis as they are now.
+    void showSummary();
     void showStatistics();
     void showDiagnosis();
 
     TrafficModel &m_model;
     TrafficTableView *m_table;
+    TrafficPlot *m_plot;
     //! The lines under the table that sum the history up; the statistics come first.
     QVBoxLayout *m_summary;
     QLabel *m_statistics;
     QLabel *m_diagnosis;
     QPushButton *m_saveAs;
     QPushButton *m_clear;
+    //! Runs for a moment after the lines under the table were shown; changes meanwhile wait.
+    QTimer *m_summaryPause;
+    bool m_summaryDue = false;
     //! Whether the table keeps to the newest row: the scroll bar was last left at the bottom.
     bool m_following = true;
 };

@@ -1,4 +1,5 @@
 #include "trafficmodel.h"
+#include "trafficplot.h"
 #include "trafficwindow.h"
 
 #include <QGuiApplication>
@@ -95,6 +96,47 @@ private slots:
         const QModelIndexList selected = table->selectionModel()->selectedRows();
         QCOMPARE(selected.size(), 1);
         QCOMPARE(selected.first().row(), current.row());
+        QCOMPARE(window.findChild<TrafficPlot *>()->selectedRow(), current.row());
+    }
+
+    void plotAndTableChooseTheSameRow_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("row");
+        QTest::newRow("the oldest") << 30 << 0;
+        QTest::newRow("no response") << 30 << 3;
+        QTest::newRow("the newest") << 30 << 29;
+        QTest::newRow("scrolled out of the plot") << 300 << 10;
+    }
+
+    // A click on an exchange in the plot chooses its row in the table; a row chosen in the
+    // table is marked in the plot, which scrolls to it.
+    void plotAndTableChooseTheSameRow()
+    {
+        QFETCH(int, records);
+        QFETCH(int, row);
+        TrafficModel model;
+        TrafficWindow window(model);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        append(model, records);
+        auto *table = window.findChild<QTableView *>();
+        auto *plot = window.findChild<TrafficPlot *>();
+        QCOMPARE(plot->firstRow(), std::max(0, records - plot->slotCount()));
+
+        table->selectRow(row);
+        QCOMPARE(plot->selectedRow(), row);
+        QVERIFY(row >= plot->firstRow() && row < plot->firstRow() + plot->slotCount());
+
+        table->clearSelection();
+        table->setCurrentIndex(QModelIndex());
+        // Anywhere in the exchange's slot.
+        const PlotMapping mapping = plot->mapping();
+        const QPoint point(int(mapping.x(row)), int(mapping.y(mapping.topMs() / 3)));
+        QTest::mouseClick(plot, Qt::LeftButton, {}, point);
+        QCOMPARE(table->currentIndex().row(), row);
+        QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), row);
+        QVERIFY(table->viewport()->rect().intersects(table->visualRect(table->currentIndex())));
     }
 };
 
