@@ -47,6 +47,18 @@ struct Fault
     QString problem;
 };
 
+//! A field's text as an error shows it: in double quotes, on one line, and not too long.
+QString quoted(const QString &text)
+{
+    constexpr int longestShown = 40;
+    QString shown = text.left(longestShown);
+    shown.replace(QLatin1Char('\r'), QStringLiteral("\\r"))
+        .replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    if (text.size() > longestShown)
+        shown += QStringLiteral("...");
+    return QLatin1Char('"') + shown + QLatin1Char('"');
+}
+
 QString columnName(int column)
 {
     return column < columns().size() ? columns().at(column) : QString::number(column + 1);
@@ -140,8 +152,8 @@ std::optional<Fault> checkHeader(const Row &row, int *width)
                 QStringLiteral("the header ends where \"%1\" belongs").arg(names.at(column))};
         if (given.at(column) != names.at(column))
             return Fault{row.line, column,
-                         QStringLiteral("the header has \"%1\" where \"%2\" belongs")
-                             .arg(given.at(column), names.at(column))};
+                         QStringLiteral("the header has %1 where \"%2\" belongs")
+                             .arg(quoted(given.at(column)), names.at(column))};
     }
     return Fault{row.line, int(names.size()),
                  QStringLiteral("the header has a column after \"%1\"").arg(names.last())};
@@ -173,9 +185,9 @@ public:
 
         record->time = QDateTime::fromString(text(TimeColumn), timeFormat());
         if (!record->time.isValid())
-            return fault(TimeColumn, QStringLiteral("\"%1\" is not a time such as "
+            return fault(TimeColumn, QStringLiteral("%1 is not a time such as "
                                                     "2026-12-07T18:04:22.307")
-                                         .arg(text(TimeColumn)));
+                                         .arg(quoted(text(TimeColumn))));
         record->window = text(WindowColumn);
         record->device = text(DeviceColumn);
         record->settings = text(SettingsColumn);
@@ -183,14 +195,14 @@ public:
              {std::pair{SentColumn, &record->sent}, std::pair{ReceivedColumn, &record->received}}) {
             const std::optional<QByteArray> parsed = hextext::parseBytes(text(column));
             if (!parsed)
-                return fault(column, QStringLiteral("\"%1\" is not hex bytes such as 01 05 00 00")
-                                         .arg(text(column)));
+                return fault(column, QStringLiteral("%1 is not hex bytes such as 01 05 00 00")
+                                         .arg(quoted(text(column))));
             *bytes = *parsed;
         }
         const std::optional<TrafficOutcome> outcome = outcomeFromToken(text(OutcomeColumn));
         if (!outcome)
             return fault(OutcomeColumn,
-                         QStringLiteral("\"%1\" is no outcome").arg(text(OutcomeColumn)));
+                         QStringLiteral("%1 is no outcome").arg(quoted(text(OutcomeColumn))));
         record->outcome = *outcome;
         return readTimes(width, record);
     }
@@ -211,8 +223,8 @@ private:
         }
         *ms = milliseconds(text(column));
         if (!*ms)
-            return fault(column, QStringLiteral("\"%1\" is not milliseconds from 0 to %2")
-                                     .arg(text(column))
+            return fault(column, QStringLiteral("%1 is not milliseconds from 0 to %2")
+                                     .arg(quoted(text(column)))
                                      .arg(kLongestMs, 0, 'f', 0));
         return std::nullopt;
     }
@@ -234,8 +246,8 @@ private:
         if (width > WaitColumn) {
             const std::optional<double> wait = milliseconds(text(WaitColumn));
             if (!wait)
-                return fault(WaitColumn, QStringLiteral("\"%1\" is not milliseconds from 0 to %2")
-                                             .arg(text(WaitColumn))
+                return fault(WaitColumn, QStringLiteral("%1 is not milliseconds from 0 to %2")
+                                             .arg(quoted(text(WaitColumn)))
                                              .arg(kLongestMs, 0, 'f', 0));
             record->waitMs = *wait;
         }

@@ -162,6 +162,10 @@ private slots:
         QTest::newRow("odd digit")
             << header + QByteArray(good).replace("98 0B,answer", "98 B,answer") + good
             << "f.csv line 2, field received: ";
+        // The message stays one line when the field it shows holds a line break.
+        QTest::newRow("bad outcome over two lines")
+            << header + QByteArray(good).replace("answer", "\"ans\r\nwer\"")
+            << "f.csv line 2, field outcome: ";
         QTest::newRow("bad outcome")
             << header + QByteArray(good).replace("answer", "ok") << "f.csv line 2, field outcome: ";
         QTest::newRow("bad time value") << header + QByteArray(good).replace("4.8", "4.8ms")
