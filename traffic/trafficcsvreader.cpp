@@ -173,7 +173,7 @@ std::optional<double> milliseconds(const QString &text)
 class RowReader
 {
 public:
-    RowReader(const Row &row) : m_row(row) {}
+    explicit RowReader(const Row &row) : m_row(row) {}
 
     std::optional<Fault> read(int width, TrafficRecord *record)
     {
