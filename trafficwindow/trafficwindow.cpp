@@ -4,12 +4,14 @@
 #include "cachedscrollbar.h"
 #include "messagebox.h"
 #include "trafficcelldelegate.h"
+#include "trafficcsvreader.h"
 #include "trafficexport.h"
 #include "trafficmodel.h"
 #include "trafficplot.h"
 #include "traffictableview.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -25,6 +27,7 @@ TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
     : QWidget(parent), m_model(model), m_table(new TrafficTableView(this)),
       m_plot(new TrafficPlot(model, this)), m_summary(new QVBoxLayout),
       m_statistics(new QLabel(this)), m_diagnosis(new QLabel(this)),
+      m_open(new QPushButton(QStringLiteral("Open…"), this)),
       m_saveAs(new QPushButton(QStringLiteral("Save as CSV…"), this)),
       m_clear(new QPushButton(QStringLiteral("Clear"), this)), m_summaryPause(new QTimer(this))
 {
@@ -35,6 +38,7 @@ TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
     m_table->setObjectName(QStringLiteral("tblTraffic"));
     m_statistics->setObjectName(QStringLiteral("lblStatistics"));
     m_diagnosis->setObjectName(QStringLiteral("lblDiagnosis"));
+    m_open->setObjectName(QStringLiteral("cmdOpen"));
     m_saveAs->setObjectName(QStringLiteral("cmdSaveAs"));
     m_clear->setObjectName(QStringLiteral("cmdClear"));
 
@@ -46,6 +50,7 @@ TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
+    buttons->addWidget(m_open);
     buttons->addWidget(m_saveAs);
     buttons->addWidget(m_clear);
 
@@ -63,6 +68,7 @@ TrafficWindow::TrafficWindow(TrafficModel &model, QWidget *parent)
     layout->addLayout(m_summary);
     layout->addLayout(buttons);
 
+    connect(m_open, &QPushButton::clicked, this, &TrafficWindow::openPressed);
     connect(m_saveAs, &QPushButton::clicked, this, &TrafficWindow::saveAsPressed);
     connect(m_clear, &QPushButton::clicked, this, &TrafficWindow::clearPressed);
     // Counting is cheap, showing is not: a selectable label lays its text out as a document
@@ -164,6 +170,38 @@ void TrafficWindow::saveAsPressed()
         QStringLiteral("CSV files (*.csv);;All files (*)"));
     if (!path.isEmpty())
         saveTo(path);
+}
+
+TrafficWindow *TrafficWindow::openFile(const QString &path)
+{
+    QString error;
+    const std::optional<QList<TrafficRecord>> records = trafficcsv::readFile(path, &error);
+    if (!records) {
+        messagebox::show(this, QStringLiteral("The file could not be opened.\n%1").arg(error));
+        return nullptr;
+    }
+    // A log may be longer than the live cap: the table keeps what it holds of a live run, the
+    // statistics and the diagnosis count the whole file.
+    auto *model = new TrafficModel;
+    for (const TrafficRecord &record : *records)
+        model->append(record);
+    auto *shown = new TrafficWindow(*model, this);
+    model->setParent(shown);
+    shown->setAttribute(Qt::WA_DeleteOnClose);
+    shown->setWindowTitle(QStringLiteral("Traffic: %1").arg(QFileInfo(path).fileName()));
+    // Nothing is recorded into it, and the file stays as it was read.
+    shown->m_clear->hide();
+    shown->show();
+    return shown;
+}
+
+void TrafficWindow::openPressed()
+{
+    const QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(),
+                                     QStringLiteral("CSV files (*.csv);;All files (*)"));
+    if (!path.isEmpty())
+        openFile(path);
 }
 
 void TrafficWindow::clearPressed()

@@ -15,7 +15,8 @@ class TrafficTableView;
  * last Clear, "Save as CSV…" and "Clear".
  *
  * A modeless top-level window, made once and kept. While the table is scrolled to the bottom
- * it follows new rows; scrolled up, it stays where the user put it.
+ * it follows new rows; scrolled up, it stays where the user put it. "Open…" shows a saved
+ * history beside it.
  */
 class TrafficWindow : public QWidget
 {
@@ -30,9 +31,16 @@ public:
     //! Writes the history to \a path; a failure is told in a message box.
     bool saveTo(const QString &path);
 
+    /*! Shows the history saved at \a path in a Traffic window of its own, read-only: its rows,
+     * plot, statistics and diagnosis, apart from the live history. A file that cannot be read
+     * whole is told in a message box, naming the line and field at fault, and opens nothing.
+     * The window is this one's child and goes with it. */
+    TrafficWindow *openFile(const QString &path);
+
 private:
     void setUpTable();
     void saveAsPressed();
+    void openPressed();
     void clearPressed();
     //! The statistics and the diagnosis as they are now.
     void showSummary();
@@ -46,6 +54,7 @@ private:
     QVBoxLayout *m_summary;
     QLabel *m_statistics;
     QLabel *m_diagnosis;
+    QPushButton *m_open;
     QPushButton *m_saveAs;
     QPushButton *m_clear;
     //! Runs for a moment after the lines under the table were shown; changes meanwhile wait.

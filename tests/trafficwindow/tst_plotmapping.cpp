@@ -60,24 +60,22 @@ private slots:
         QTest::addColumn<double>("topMs");
 
         QTest::newRow("empty") << 100 << QByteArray() << 0 << 10 << QList<QList<double>>() << 1.0;
-        QTest::newRow("one answer") << 100 << QByteArray("a") << 0 << 10
-                                    << QList<QList<double>>{{0, 4, 12, 60}} << 100.0;
+        QTest::newRow("one answer")
+            << 100 << QByteArray("a") << 0 << 10 << QList<QList<double>>{{0, 4, 12, 60}} << 100.0;
         // Nothing arrived: the point is the end of the wait, with no bar.
-        QTest::newRow("no response") << 100 << QByteArray("n") << 0 << 10
-                                     << QList<QList<double>>{{0, 60, -1, 60}} << 100.0;
-        QTest::newRow("port error, upload") << 100 << QByteArray("pu") << 0 << 10
-                                            << QList<QList<double>>{{0, 0, -1, 0}} << 1.0;
+        QTest::newRow("no response")
+            << 100 << QByteArray("n") << 0 << 10 << QList<QList<double>>{{0, 60, -1, 60}} << 100.0;
+        QTest::newRow("port error, upload")
+            << 100 << QByteArray("pu") << 0 << 10 << QList<QList<double>>{{0, 0, -1, 0}} << 1.0;
         // Only the slots in view, from the first row asked for.
         QTest::newRow("scrolled") << 100 << QByteArray("ancan") << 2 << 2
-                                  << QList<QList<double>>{{2, 2, 30, 60}, {3, 4, 12, 60}}
-                                  << 100.0;
-        QTest::newRow("past the end") << 100 << QByteArray("an") << 5 << 10
-                                      << QList<QList<double>>() << 1.0;
+                                  << QList<QList<double>>{{2, 2, 30, 60}, {3, 4, 12, 60}} << 100.0;
+        QTest::newRow("past the end")
+            << 100 << QByteArray("an") << 5 << 10 << QList<QList<double>>() << 1.0;
         // At a cap of three the oldest went: the rows hold the newest three.
-        QTest::newRow("at the cap") << 3 << QByteArray("ccnaa") << 0 << 10
-                                    << QList<QList<double>>{{0, 60, -1, 60}, {1, 4, 12, 60},
-                                                            {2, 4, 12, 60}}
-                                    << 100.0;
+        QTest::newRow("at the cap")
+            << 3 << QByteArray("ccnaa") << 0 << 10
+            << QList<QList<double>>{{0, 60, -1, 60}, {1, 4, 12, 60}, {2, 4, 12, 60}} << 100.0;
     }
 
     void marksTheRowsInView()
@@ -94,8 +92,8 @@ private slots:
         const PlotMapping mapping(model, firstRow, slotCount, area);
         QList<QList<double>> marks;
         for (const PlotMark &mark : mapping.marks())
-            marks.append({double(mark.row), mark.pointMs, mark.lastByteMs.value_or(-1),
-                          mark.waitMs});
+            marks.append(
+                {double(mark.row), mark.pointMs, mark.lastByteMs.value_or(-1), mark.waitMs});
         QCOMPARE(marks, expected);
         QCOMPARE(mapping.topMs(), topMs);
         for (const PlotMark &mark : mapping.marks())

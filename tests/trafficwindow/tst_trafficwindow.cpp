@@ -1,11 +1,16 @@
+#include "messagecatcher.h"
+#include "trafficexport.h"
 #include "trafficmodel.h"
 #include "trafficplot.h"
 #include "trafficwindow.h"
 
 #include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -13,7 +18,10 @@ namespace {
 TrafficRecord numbered(int i)
 {
     TrafficRecord made;
+    made.time = QDateTime(QDate(2026, 12, 9), QTime(1, 0)).addMSecs(100 * i);
     made.window = TrafficRecord::mainWindow;
+    made.device = QStringLiteral("/dev/ttyUSB0");
+    made.settings = QStringLiteral("9600,n,8,1");
     made.sent = QByteArray::number(i);
     made.outcome = i % 3 ? TrafficOutcome::Answer : TrafficOutcome::NoResponse;
     if (made.outcome == TrafficOutcome::Answer) {
@@ -137,6 +145,86 @@ private slots:
         QCOMPARE(table->currentIndex().row(), row);
         QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), row);
         QVERIFY(table->viewport()->rect().intersects(table->visualRect(table->currentIndex())));
+    }
+
+    // A saved history opens in a window of its own, which the live history does not reach.
+    void opensASavedHistoryApart()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("field.csv"));
+        QString error;
+        {
+            TrafficModel saved;
+            append(saved, 30);
+            QVERIFY2(trafficexport::save(saved, path, &error), qPrintable(error));
+        }
+        TrafficModel live;
+        TrafficWindow window(live);
+        TrafficWindow *opened = window.openFile(path);
+        QVERIFY(opened && opened->isVisible());
+        QCOMPARE(opened->windowTitle(), QStringLiteral("Traffic: field.csv"));
+        auto *table = opened->findChild<QTableView *>();
+        QCOMPARE(table->model()->rowCount(), 30);
+        QCOMPARE(table->model()->index(29, TrafficModel::Sent).data().toString(),
+                 QStringLiteral("32 39"));
+        QCOMPARE(opened->findChild<TrafficPlot *>()->mapping().marks().size(), size_t(30));
+        QVERIFY2(opened->findChild<QLabel *>(QStringLiteral("lblStatistics"))
+                     ->text()
+                     .startsWith(QStringLiteral("Exchanges 30, answered 20, no response 10,")),
+                 qPrintable(opened->findChild<QLabel *>(QStringLiteral("lblStatistics"))->text()));
+        QVERIFY(opened->findChild<QLabel *>(QStringLiteral("lblDiagnosis"))
+                    ->text()
+                    .startsWith(QStringLiteral("Diagnosis: no-answer")));
+        QVERIFY(!opened->findChild<QPushButton *>(QStringLiteral("cmdClear"))->isVisibleTo(opened));
+
+        append(live, 3);
+        QCOMPARE(table->model()->rowCount(), 30);
+        QCOMPARE(window.findChild<QTableView *>()->model()->rowCount(), 3);
+    }
+
+    void refusesABrokenFile_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("header") << QByteArray("outcome") << QByteArray("result")
+                                << QStringLiteral("broken.csv line 1, field outcome");
+        QTest::newRow("an outcome") << QByteArray("no response") << QByteArray("silence")
+                                    << QStringLiteral("broken.csv line 2, field outcome");
+    }
+
+    // A file that cannot be read whole opens nothing and says where it went wrong.
+    void refusesABrokenFile()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QString, named);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("broken.csv"));
+        QString error;
+        {
+            TrafficModel saved;
+            append(saved, 4);
+            QVERIFY2(trafficexport::save(saved, path, &error), qPrintable(error));
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray contents = file.readAll();
+        file.close();
+        const qsizetype at = contents.indexOf(from);
+        QVERIFY(at >= 0);
+        contents.replace(at, from.size(), to);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(contents);
+        file.close();
+
+        TrafficModel live;
+        TrafficWindow window(live);
+        MessageCatcher messages;
+        QCOMPARE(window.openFile(path), nullptr);
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts.first().contains(named), qPrintable(messages.texts.first()));
+        QVERIFY(window.findChildren<TrafficWindow *>().isEmpty());
     }
 };
 
