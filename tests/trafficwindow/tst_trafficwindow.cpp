@@ -40,6 +40,25 @@ void append(TrafficModel &model, int count)
     }
 }
 
+//! Saves \a count records with the program's own export, the first \a from in the file
+//! replaced by \a to.
+bool saveHistory(const QString &path, int count, const QByteArray &from = {},
+                 const QByteArray &to = {})
+{
+    TrafficModel saved;
+    append(saved, count);
+    QString error;
+    if (!trafficexport::save(saved, path, &error))
+        return false;
+    QFile file(path);
+    if (from.isEmpty() || !file.open(QIODevice::ReadWrite))
+        return from.isEmpty();
+    QByteArray contents = file.readAll();
+    const qsizetype at = contents.indexOf(from);
+    contents.replace(at, from.size(), to);
+    return at >= 0 && file.resize(0) && file.write(contents) == contents.size();
+}
+
 } // namespace
 
 // The Traffic window on a history that grows while it is open.
@@ -152,12 +171,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("field.csv"));
-        QString error;
-        {
-            TrafficModel saved;
-            append(saved, 30);
-            QVERIFY2(trafficexport::save(saved, path, &error), qPrintable(error));
-        }
+        QVERIFY(saveHistory(path, 30));
         TrafficModel live;
         TrafficWindow window(live);
         TrafficWindow *opened = window.openFile(path);
@@ -201,23 +215,7 @@ private slots:
         QFETCH(QString, named);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("broken.csv"));
-        QString error;
-        {
-            TrafficModel saved;
-            append(saved, 4);
-            QVERIFY2(trafficexport::save(saved, path, &error), qPrintable(error));
-        }
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QByteArray contents = file.readAll();
-        file.close();
-        const qsizetype at = contents.indexOf(from);
-        QVERIFY(at >= 0);
-        contents.replace(at, from.size(), to);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(contents);
-        file.close();
-
+        QVERIFY(saveHistory(path, 4, from, to));
         TrafficModel live;
         TrafficWindow window(live);
         MessageCatcher messages;
