@@ -22,6 +22,7 @@
 #include "writecommands.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLayout>
 #include <QScreen>
 #include <QShowEvent>
@@ -111,6 +112,10 @@ void frmMain::setUpWindow()
 
     for (QComboBox *combo : findChildren<QComboBox *>())
         combolist::setUp(combo);
+    // Each exchange gives the monitor fields new texts. Held at the size they are drawn with, a
+    // field then only repaints itself instead of asking its frame to lay itself out again.
+    for (QLabel *field : {ui->lblTxData, ui->lblRxData})
+        field->setFixedSize(field->size());
     adjustSize();
 }
 
