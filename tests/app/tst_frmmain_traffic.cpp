@@ -19,7 +19,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -113,16 +112,12 @@ void TestFrmMainTraffic::exchangeGivesOneRecord()
     QFETCH(int, outcome);
     QFETCH(bool, echoed);
     connectOnLine(echoed);
-    QElapsedTimer sinceSend;
-    sinceSend.start();
-    std::atomic<qint64> answeredAtNs{-1};
-    std::thread farEnd([this, answer, delayMs, echoed, &sinceSend, &answeredAtNs] {
+    std::thread farEnd([this, answer, delayMs, echoed] {
         if (m_line->readFar(request06.size()).size() < request06.size())
             return;
         if (echoed)
             m_line->writeFar(request06);
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-        answeredAtNs = sinceSend.nsecsElapsed();
         m_line->writeFar(answer);
     });
     if (!answer.isEmpty())
@@ -150,13 +145,9 @@ void TestFrmMainTraffic::exchangeGivesOneRecord()
     }
     QVERIFY(record.firstByteMs && record.lastByteMs);
     QVERIFY(*record.firstByteMs <= *record.lastByteMs && *record.lastByteMs <= record.waitMs);
-    // The far end's delay began only once it had the request, after the write returned; the
-    // arrival is noted soon after the far end's write, however late a busy machine made that.
-    const double answeredAtMs = double(answeredAtNs) / 1e6;
-    QVERIFY2(*record.firstByteMs >= delayMs && *record.firstByteMs < answeredAtMs + 25,
-             qPrintable(QStringLiteral("first byte %1 ms, answered %2 ms after Send")
-                            .arg(*record.firstByteMs)
-                            .arg(answeredAtMs)));
+    // The far end's delay began only once it had the request, after the write returned: the
+    // time is the display's answer, not the echo's, however late a busy machine made either.
+    QVERIFY2(*record.firstByteMs >= delayMs, qPrintable(QString::number(*record.firstByteMs)));
     // An incomplete frame is peeked, not taken: its bytes still wait for the next answer.
     if (record.outcome == TrafficOutcome::Incomplete)
         QCOMPARE(m_window->serialPort().inBufferCount(), answer.size());
@@ -200,8 +191,11 @@ void TestFrmMainTraffic::modalDialogDoesNotStretchTheWait()
     }
     QElapsedTimer sinceSend;
     qint64 endedAtMs = -1;
-    connect(m_window.get(), &frmMain::exchangeEnded, this,
-            [&] { endedAtMs = sinceSend.elapsed(); });
+    int ticksAtEnd = -1;
+    connect(m_window.get(), &frmMain::exchangeEnded, this, [&] {
+        endedAtMs = sinceSend.elapsed();
+        ticksAtEnd = modVariables::TickCount;
+    });
     int recordsWhileOpen = -1;
     QString shownWhileOpen;
     // Opened from a timer of its own, as from a click: the wait's timer is left free to tick.
@@ -227,9 +221,13 @@ void TestFrmMainTraffic::modalDialogDoesNotStretchTheWait()
     QCOMPARE(record.outcome, TrafficOutcome::NoResponse);
     qInfo("wait of %d ticks with a dialog open: recorded %.1f ms, ended %lld ms after Send", ticks,
           record.waitMs, endedAtMs);
-    QVERIFY2(record.waitMs >= (ticks - 1) * tickMs && record.waitMs <= (ticks + 1) * tickMs,
+    // Ended by the tick that completes the count, long before the dialog closed. On a quiet
+    // machine the wait is within one tick of its length; a loaded one delays every tick alike,
+    // so the bound in milliseconds only separates an ended wait from one the dialog held.
+    QCOMPARE(ticksAtEnd, ticks);
+    QVERIFY2(record.waitMs >= (ticks - 1) * tickMs && record.waitMs < dialogOpenMs / 2,
              qPrintable(QString::number(record.waitMs)));
-    QVERIFY2(endedAtMs >= 0 && endedAtMs <= (ticks + 1) * tickMs, qPrintable(QString::number(endedAtMs)));
+    QVERIFY2(endedAtMs >= 0 && endedAtMs < dialogOpenMs / 2, qPrintable(QString::number(endedAtMs)));
     // The late answer was left where the next exchange finds it.
     QTRY_COMPARE(m_window->serialPort().inBufferCount(), int(request06.size()));
 }
