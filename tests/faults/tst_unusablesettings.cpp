@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include <cerrno>
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -34,6 +36,27 @@ QStringList entries(const QString &dir)
 {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
                                QDir::NoDotAndDotDot);
+}
+
+/*! Removes the superuser's port lock files of pseudo-terminals whose process has ended. A
+ * program killed while it held a pseudo-terminal open leaves its lock file behind; the toolkit
+ * clears such a stale lock when it opens the port, unless another user owns the file. A later
+ * pseudo-terminal of the same number, opened by nobody, would then be refused as locked. */
+void clearStalePtyLocks()
+{
+    for (const QString &folder : {QStringLiteral("/var/lock"), QStringLiteral("/run/lock")}) {
+        const QDir dir(folder);
+        for (const QString &name : dir.entryList({QStringLiteral("LCK..pts_*")}, QDir::Files)) {
+            QFile lock(dir.filePath(name));
+            if (!lock.open(QIODevice::ReadOnly))
+                continue;
+            bool isNumber = false;
+            const qint64 pid = lock.readLine().trimmed().toLongLong(&isNumber);
+            lock.close();
+            if (isNumber && pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+                lock.remove();
+        }
+    }
 }
 
 QByteArray readFile(const QString &path)
@@ -108,6 +131,7 @@ bool TestUnusableSettings::runWindow(const QString &settingsFile, int slave, QSt
     QStringList arguments{settingsFile, QString::number(slave)};
     QString command = program;
     if (superuser) {
+        clearStalePtyLocks();
         // Nobody may not read the leak checker's suppressions inside the checkout; the leaks of
         // this code are checked by the tests that run it in their own process.
         environment.remove(QStringLiteral("LSAN_OPTIONS"));
