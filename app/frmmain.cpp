@@ -22,6 +22,7 @@
 #include "writecommands.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLayout>
 #include <QScreen>
 #include <QShowEvent>
@@ -111,6 +112,10 @@ void frmMain::setUpWindow()
 
     for (QComboBox *combo : findChildren<QComboBox *>())
         combolist::setUp(combo);
+    // Each exchange gives the monitor fields new texts. Held at the size they are drawn with, a
+    // field then only repaints itself instead of asking its frame to lay itself out again.
+    for (QLabel *field : {ui->lblTxData, ui->lblRxData})
+        field->setFixedSize(field->size());
     adjustSize();
 }
 
@@ -210,6 +215,7 @@ void frmMain::connectHandlers()
     connect(ui->cmdSend05, &QPushButton::clicked, this, &frmMain::send05Pressed);
     connect(ui->cmdSend06, &QPushButton::clicked, this, &frmMain::send06Pressed);
     connect(ui->cmdSend16, &QPushButton::clicked, this, &frmMain::send16Pressed);
+    connect(&m_exchange, &Exchange::finished, this, &frmMain::exchangeFinished);
 }
 
 // The port's life ends with the window: it is let go once the settings are saved. A close
@@ -457,7 +463,7 @@ void frmMain::send05Pressed()
     const int length = writecommands::buildFunction05(combolist::position(ui->cboSlaveID),
                                                       combolist::position(ui->cboAddr05),
                                                       combolist::position(ui->cboData05));
-    runExchange(length, writecommands::waitTicks05);
+    m_exchange.start(length, writecommands::waitTicks05);
 }
 
 void frmMain::send06Pressed()
@@ -472,7 +478,7 @@ void frmMain::send06Pressed()
     const int length = writecommands::buildFunction06(
         combolist::position(ui->cboSlaveID), combolist::position(ui->cboAddr06),
         combolist::position(ui->cboDataH06), combolist::position(ui->cboDataL06));
-    runExchange(length, writecommands::waitTicks06);
+    m_exchange.start(length, writecommands::waitTicks06);
 }
 
 // One byte per character, so the byte count is the message's length in characters.
@@ -485,7 +491,7 @@ void frmMain::send16Pressed()
     const int length = writecommands::buildFunction16(combolist::position(ui->cboSlaveID),
                                                       combolist::position(ui->cboAddr16),
                                                       cp1252::encode(ui->txtMessage->text()));
-    runExchange(length, writecommands::waitTicks16);
+    m_exchange.start(length, writecommands::waitTicks16);
 }
 
 // A list typed over has no value to put on the line; named as the window labels it, the user
@@ -501,17 +507,13 @@ bool frmMain::haveChoices(std::initializer_list<RequiredList> lists)
     return true;
 }
 
-void frmMain::runExchange(int requestLength, int waitTicks)
+// Carried out on the tick that ends the wait, in whatever event loop delivered it.
+void frmMain::exchangeFinished(Exchange::Outcome outcome)
 {
-    const Exchange::Outcome outcome = m_exchange.run(requestLength, waitTicks);
-    recordExchange(outcome);
+    m_recorder->record(exchangeRecord(m_exchange.lastTrace(), outcome, MSComm1));
     if (outcome == Exchange::Outcome::PortError && m_exchange.portError())
         showPortError(*m_exchange.portError());
     if (m_closePending)
         close();
-}
-
-void frmMain::recordExchange(Exchange::Outcome outcome)
-{
-    m_recorder->record(exchangeRecord(m_exchange.lastTrace(), outcome, MSComm1));
+    emit exchangeEnded();
 }

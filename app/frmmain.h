@@ -32,9 +32,10 @@ class frmMain;
  * The connection state lives in the caption of cmdConnect ("Connect" / "Disconnect") and
  * nowhere else.
  *
- * A Send runs one exchange, which keeps the window's events flowing while it waits for the
- * answer. Until it has ended, the Send buttons, Connect/Disconnect and "Config LCD" do nothing,
- * and a request to close the window is carried out once it has ended.
+ * A Send starts one exchange and returns to the event loop; the exchange ends on the timer tick
+ * that completes its wait and then emits exchangeEnded(). Until it has ended, the Send buttons,
+ * Connect/Disconnect and "Config LCD" do nothing, and a request to close the window is carried
+ * out once it has ended.
  *
  * Every exchange and every configuration upload is handed to the program's traffic recorder,
  * which the "Traffic" window shows; closing this window closes that one too.
@@ -70,6 +71,13 @@ public:
 
     //! Where the port list and the Ports window look for devices; the system's unless set.
     void setDeviceLookup(DeviceLookup lookup);
+
+    //! True from a Send's request until its outcome is shown and recorded.
+    bool exchangeInProgress() const { return m_exchange.inProgress(); }
+
+signals:
+    //! A Send's exchange is over: its outcome is shown and recorded, a port failure told.
+    void exchangeEnded();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -116,8 +124,7 @@ private:
     };
     //! True when every list has a chosen entry; otherwise tells the user about the first without.
     bool haveChoices(std::initializer_list<RequiredList> lists);
-    void runExchange(int requestLength, int waitTicks);
-    void recordExchange(Exchange::Outcome outcome);
+    void exchangeFinished(Exchange::Outcome outcome);
 
     void showConnected(bool connected);
 

@@ -223,11 +223,11 @@ public:
     //! Sends request number i and returns its outcome; *what tells what was sent and shown.
     Outcome exchange(int i, const Behaviour &behaviour, QString *what)
     {
-        QPushButton *send = prepare(i);
+        const char *send = prepare(i);
         if (behaviour.holdForBytes > 0)
             awaitAnswerDuringNextWait(m_window, behaviour.holdForBytes);
         const qsizetype messagesBefore = m_messages.texts.size();
-        userClicks(send);
+        userSends(m_window, send);
         QCoreApplication::processEvents();
         m_watchdog.progress();
 
@@ -248,23 +248,24 @@ public:
     int takeLateAnswers() { return std::exchange(m_lateAnswers, 0); }
 
 private:
-    QPushButton *prepare(int i)
+    //! The name of the Send button to press.
+    const char *prepare(int i)
     {
         switch (i % 3) {
         case 0:
             userChooses(m_addr05, i / 3 % 2);
             userChooses(m_data05, i / 6 % 2);
-            return control<QPushButton>(m_window, "cmdSend05");
+            return "cmdSend05";
         case 1:
             userChooses(m_addr06, i % m_addr06->count());
             userChooses(m_dataH06, i / 7 % m_dataH06->count());
             userChooses(m_dataL06, i % m_dataL06->count());
-            return control<QPushButton>(m_window, "cmdSend06");
+            return "cmdSend06";
         default:
             // Ten characters fill five screen registers; any start up to 11 keeps them on screen.
             userChooses(m_addr16, i % 12);
             m_message->setText(QStringLiteral("Soak %1").arg(i % 100000, 5, 10, QLatin1Char('0')));
-            return control<QPushButton>(m_window, "cmdSend16");
+            return "cmdSend16";
         }
     }
 

@@ -233,6 +233,12 @@ void readConfigure(Arguments &parsed, const QStringList &operands)
                    QStringLiteral("configure: PROFILE needs a file name, or - for standard input"));
 }
 
+void readDoctor(Arguments &parsed, const QStringList &operands)
+{
+    parsed.trafficFile =
+        needsValue(operands[0], QStringLiteral("doctor: FILE needs the name of a traffic CSV"));
+}
+
 /*! One command: its name, the operands its usage line names, how they are read, and the options
  * it has no use for. A new command is one more row, and its lines in helpText(). */
 struct CommandRow
@@ -304,6 +310,12 @@ const std::vector<CommandRow> &commands()
              allOptionsBut({QStringLiteral("settings"), QStringLiteral("json")},
                            QStringLiteral("does not apply to ports, which only lists"))},
             {Command::Scan, "scan", {}, readScan, scan},
+            {Command::Doctor,
+             "doctor",
+             {QStringLiteral("FILE")},
+             readDoctor,
+             allOptionsBut({QStringLiteral("json"), QStringLiteral("echo")},
+                           QStringLiteral("does not apply to doctor, which only reads a file"))},
         };
     }();
     return table;
@@ -465,6 +477,9 @@ QString helpText()
         "  scan                   find displays: try slave IDs at line settings with a probe\n"
         "                         that changes nothing (the stored ID at every setting first,\n"
         "                         then every ID at the current setting, then the others)\n"
+        "  doctor FILE            read a traffic CSV (--log, or the Traffic window's Save as\n"
+        "                         CSV) and print its summary and diagnosis as --repeat does\n"
+        "                         (--echo: the run took the echo off each answer)\n"
         "\n"
         "Options (port, line settings and slave default to the settings file's):\n"
         "  --settings FILE        use FILE as the settings file\n"
@@ -493,8 +508,9 @@ QString helpText()
         "Options may stand before or after the command; after \"--\" everything is an operand.\n"
         "\n"
         "Exit status:\n"
-        "  0  every exchange answered, written or broadcast; scan: a display found\n"
-        "  1  usage error or bad input; nothing was sent\n"
+        "  0  every exchange answered, written or broadcast; scan: a display found;\n"
+        "     doctor: the file was read\n"
+        "  1  usage error or bad input; nothing was sent; doctor: the file cannot be read\n"
         "  2  no response; scan: no display found\n"
         "  3  incomplete answer\n"
         "  4  CRC error\n"

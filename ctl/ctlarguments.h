@@ -11,7 +11,7 @@
 //! The command-line tool: one exchange, a series of them, or a configuration upload per run.
 namespace ctl {
 
-enum class Command { None, Send05, Send06, Send16, Configure, Profile, Ports, Scan };
+enum class Command { None, Send05, Send06, Send16, Configure, Profile, Ports, Scan, Doctor };
 
 /*! \brief Everything the command line asks for, checked and converted, nothing yet carried out.
  *
@@ -31,6 +31,8 @@ struct Arguments
     QString text;
     //! configure: the profile's file name, "-" for standard input.
     QString profile;
+    //! doctor: the traffic CSV to judge.
+    QString trafficFile;
 
     QString settingsFile;
     std::optional<int> port;

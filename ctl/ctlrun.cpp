@@ -4,6 +4,7 @@
 #include "configprofile.h"
 #include "cp1252.h"
 #include "ctlline.h"
+#include "doctor.h"
 #include "hextext.h"
 #include "lineexchange.h"
 #include "modini.h"
@@ -254,6 +255,8 @@ int run(const Arguments &arguments, Console &console)
         return 0;
     case Command::Scan:
         return scan(arguments, console);
+    case Command::Doctor:
+        return doctor(arguments, console);
     case Command::Send05:
     case Command::Send06:
     case Command::Send16:

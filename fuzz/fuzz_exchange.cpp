@@ -2,6 +2,7 @@
 #include "exchange.h"
 #include "fuzzcheck.h"
 #include "hextext.h"
+#include "modbusanswer.h"
 #include "modvariables.h"
 #include "mscomm.h"
 #include "serialdevice.h"
@@ -17,8 +18,9 @@
 #include <memory>
 
 // Judging an answer: whatever bytes wait on the line after a request, the exchange ends in one of
-// its four outcomes with the text that belongs to it, and never reads past what arrived. The
-// wait is zero ticks, so no time passes; the device is a few bytes in memory.
+// its four outcomes with the text that belongs to it, never reads past what arrived, and agrees
+// with the judging pravixctl and the diagnosis use. The wait is zero ticks, so the exchange ends
+// within start() and no time passes; the device is a few bytes in memory.
 namespace {
 
 constexpr int answerLength = 8;
@@ -77,6 +79,29 @@ struct Rig
                       [this](const QString &text) { rxText = text; }};
 };
 
+/*! What the window makes of a verdict on \a received: it counts bytes and checks the CRC of the
+ * first eight, so a refusal or another device's short frame is incomplete, and another device's
+ * whole frame is shown. */
+Exchange::Outcome windowOutcome(modbusanswer::Verdict verdict, const QByteArray &received)
+{
+    using modbusanswer::Verdict;
+    switch (verdict) {
+    case Verdict::Nothing:
+        return Exchange::Outcome::NoResponse;
+    case Verdict::CrcError:
+        return Exchange::Outcome::CrcError;
+    case Verdict::Answer:
+        return Exchange::Outcome::Shown;
+    case Verdict::Partial:
+    case Verdict::Exception:
+        return Exchange::Outcome::IncompleteFrame;
+    case Verdict::OtherDevice:
+        return received.size() < answerLength ? Exchange::Outcome::IncompleteFrame
+                                              : Exchange::Outcome::Shown;
+    }
+    return Exchange::Outcome::PortError;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -92,9 +117,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     rig.device->waiting = arrived;
     rig.device->written.clear();
     modVariables::RxBuf.clear();
+    modVariables::CrcHi.clear();
+    modVariables::CrcLo.clear();
     std::copy(request.begin(), request.end(), modVariables::TxBuf.begin());
 
-    const Exchange::Outcome outcome = rig.exchange.run(int(request.size()), 0);
+    rig.exchange.start(int(request.size()), 0);
+    const Exchange::Outcome outcome = rig.exchange.lastOutcome();
 
     require(rig.device->written == request);
     require(rig.txText == hextext::monitor(request));
@@ -116,6 +144,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             require(outcome == Exchange::Outcome::CrcError);
             require(rig.rxText == QLatin1String("CRC Err"));
         }
+        // The window's check leaves the CRC of the received frame in CrcHi / CrcLo.
+        const unsigned crc = modbuscrc::crc16(arrived.left(answerLength - 2));
+        require(modVariables::CrcLo == hextext::byte(quint8(crc & 0xFF)) &&
+                modVariables::CrcHi == hextext::byte(quint8(crc >> 8)));
     }
+    require(outcome == windowOutcome(modbusanswer::judge(request, arrived), arrived));
     return 0;
 }

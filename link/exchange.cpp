@@ -3,10 +3,10 @@
 #include "commerror.h"
 #include "hextext.h"
 #include "modbusanswer.h"
+#include "modcrc16.h"
 #include "modvariables.h"
 #include "mscomm.h"
 
-#include <QEventLoop>
 #include <QTimer>
 
 namespace {
@@ -17,16 +17,25 @@ const QString crcErrorText = QStringLiteral("CRC Err");
 
 } // namespace
 
-Exchange::Exchange(MSComm &port, QTimer &timer, MonitorField txField, MonitorField rxField)
-    : m_port(port), m_timer(timer), m_tx(std::move(txField)), m_rx(std::move(rxField))
+Exchange::Exchange(MSComm &port, QTimer &timer, MonitorField txField, MonitorField rxField,
+                   QObject *parent)
+    : QObject(parent), m_port(port), m_timer(timer), m_tx(std::move(txField)),
+      m_rx(std::move(rxField))
 {
-    // The timer's tick handler: it only counts. Connected first, so a wait sees the new count.
-    QObject::connect(&m_timer, &QTimer::timeout, [] { ++modVariables::TickCount; });
+    // Connected first, so that whoever else listens to the timer sees the new count.
+    connect(&m_timer, &QTimer::timeout, this, &Exchange::tick);
 }
 
-Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
+Exchange::~Exchange()
 {
-    using modVariables::RxBuf;
+    if (m_inProgress)
+        m_port.setArrivalHandler({});
+}
+
+void Exchange::start(int requestLength, int waitTicks)
+{
+    if (m_inProgress)
+        return;
     m_inProgress = true;
     m_trace = Trace();
     m_portError.reset();
@@ -36,46 +45,91 @@ Exchange::Outcome Exchange::run(int requestLength, int waitTicks)
     m_arrivals.clear();
     m_echoTaken = 0;
     m_port.setArrivalHandler([this](int waiting) { noteArrival(waiting); });
-    Outcome outcome = Outcome::Shown;
     try {
         SendFrame(requestLength);
-        this->waitTicks(waitTicks);
-        m_trace.waitMs = millisecondsSinceWrite();
-        if (m_localEcho)
-            removeEcho();
-        const int waiting = m_port.inBufferCount();
-        if (waiting == 0) {
-            m_rx(noResponseText);
-            outcome = Outcome::NoResponse;
-        } else if (waiting < modbusanswer::wholeLength) {
-            // Left in the receive buffer, an exception answer too: it arrives in front of the
-            // next answer.
-            m_rx(incompleteFrameText);
-            outcome = Outcome::IncompleteFrame;
-            m_trace.received = m_port.peek();
-        } else {
-            RxBuf = m_port.input();
-            m_trace.received = RxBuf;
-            // The first eight decide; with a good CRC they are shown whoever sent them.
-            if (modbusanswer::judge(m_trace.sent, RxBuf) == modbusanswer::Verdict::CrcError) {
-                m_rx(crcErrorText);
-                outcome = Outcome::CrcError;
-            } else {
-                ShowRxFrame(modbusanswer::wholeLength - 1);
-            }
-        }
     } catch (const CommError &error) {
-        m_timer.stop();
-        lowerRtsQuietly();
-        outcome = Outcome::PortError;
-        m_portError = error;
-        if (!m_trace.written.isValid())
-            m_trace.written = QDateTime::currentDateTime();
+        fail(error);
+        return;
     }
+    m_waitTicks = waitTicks;
+    m_waiting = true;
+    m_timer.start();
+    modVariables::TickCount = 0;
+    if (modVariables::TickCount >= m_waitTicks)
+        endWait();
+}
+
+// The tick that completes the count ends the wait there and then, whichever event loop
+// delivered it.
+void Exchange::tick()
+{
+    ++modVariables::TickCount;
+    if (m_waiting && modVariables::TickCount >= m_waitTicks)
+        endWait();
+}
+
+void Exchange::endWait()
+{
+    m_waiting = false;
+    m_timer.stop();
+    m_trace.waitMs = millisecondsSinceWrite();
+    Outcome outcome = Outcome::PortError;
+    try {
+        outcome = judge();
+    } catch (const CommError &error) {
+        fail(error);
+        return;
+    }
+    finish(outcome);
+}
+
+Exchange::Outcome Exchange::judge()
+{
+    using modVariables::RxBuf;
+    if (m_localEcho)
+        removeEcho();
+    const int waiting = m_port.inBufferCount();
+    if (waiting == 0) {
+        m_rx(noResponseText);
+        return Outcome::NoResponse;
+    }
+    if (waiting < modbusanswer::wholeLength) {
+        // Left in the receive buffer, an exception answer too: it arrives in front of the next
+        // answer.
+        m_rx(incompleteFrameText);
+        m_trace.received = m_port.peek();
+        return Outcome::IncompleteFrame;
+    }
+    RxBuf = m_port.input();
+    m_trace.received = RxBuf;
+    // The first eight decide; with a good CRC they are shown whoever sent them. The check leaves
+    // the received frame's CRC in CrcHi / CrcLo, as every CRC check of the program does.
+    if (!modcrc16::CheckCRC16(modbusanswer::wholeLength - 3)) {
+        m_rx(crcErrorText);
+        return Outcome::CrcError;
+    }
+    ShowRxFrame(modbusanswer::wholeLength - 1);
+    return Outcome::Shown;
+}
+
+void Exchange::fail(const CommError &error)
+{
+    m_waiting = false;
+    m_timer.stop();
+    lowerRtsQuietly();
+    m_portError = error;
+    if (!m_trace.written.isValid())
+        m_trace.written = QDateTime::currentDateTime();
+    finish(Outcome::PortError);
+}
+
+void Exchange::finish(Outcome outcome)
+{
     timeAnswer();
     m_port.setArrivalHandler({});
+    m_outcome = outcome;
     m_inProgress = false;
-    return outcome;
+    emit finished(outcome);
 }
 
 void Exchange::SendFrame(int n)
@@ -98,22 +152,6 @@ void Exchange::SendFrame(int n)
 void Exchange::ShowRxFrame(int last)
 {
     m_rx(hextext::monitor(modVariables::RxBuf.left(last + 1)));
-}
-
-void Exchange::waitTicks(int ticks)
-{
-    // The loop sleeps until the next event; each timer tick counts one and may end the wait.
-    QEventLoop loop;
-    const auto connection = QObject::connect(&m_timer, &QTimer::timeout, &loop, [&loop, ticks] {
-        if (modVariables::TickCount >= ticks)
-            loop.quit();
-    });
-    m_timer.start();
-    modVariables::TickCount = 0;
-    if (modVariables::TickCount < ticks)
-        loop.exec();
-    QObject::disconnect(connection);
-    m_timer.stop();
 }
 
 void Exchange::removeEcho()

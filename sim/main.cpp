@@ -54,6 +54,8 @@ void configure(lcdsim::Simulator &simulator, const lcdsim::SimOptions &options,
     simulator.setTurnaround(options.turnaroundMs);
     if (options.silenceGapMs > 0)
         simulator.setSilenceGap(options.silenceGapMs);
+    if (options.replay)
+        simulator.setReplay(*options.replay);
     simulator.setLineReader([&line] { return line.lineSettings(); });
 }
 
@@ -106,6 +108,10 @@ QString startNote(const lcdsim::SimOptions &options, const lcdsim::LcdSlave &sla
                        .arg(simulator.turnaround());
     if (!options.linkPath.isEmpty())
         note += QStringLiteral("; linked as ") + options.linkPath;
+    if (options.replay)
+        note += QStringLiteral("; replaying the %1 exchanges of %2")
+                    .arg(options.replay->exchanges())
+                    .arg(options.replayFile);
     const QString faults = options.misbehaviour.summary();
     if (!faults.isEmpty())
         note += QStringLiteral("; on purpose it ") + faults;

@@ -36,6 +36,8 @@ QString Misbehaviour::summary() const
     } else {
         if (delayMs > 0)
             faults << QStringLiteral("answers %1 ms late").arg(delayMs);
+        if (splitMs > 0)
+            faults << QStringLiteral("splits each answer in two, %1 ms apart").arg(splitMs);
         if (badCrc)
             faults << QStringLiteral("spoils the CRC");
         if (truncateTo >= 0)

@@ -15,6 +15,9 @@ struct Misbehaviour
     bool silent = false;
     //! Hold every answer back this long.
     int delayMs = 0;
+    /*! Send the first half of every answer, then the rest this long after, as a USB adapter that
+     * hands bytes on in bursts delivers them. */
+    int splitMs = 0;
     //! Send answers with a wrong CRC.
     bool badCrc = false;
     //! Send only the first this many bytes of every answer; negative sends it whole.

@@ -1,6 +1,7 @@
 #include "simoptions.h"
 
 #include "lcdslave.h"
+#include "trafficcsvreader.h"
 
 #include <QCommandLineParser>
 #include <QRandomGenerator>
@@ -125,6 +126,19 @@ bool readSeed(const QString &value, SimOptions &options, QString *error)
     return ok;
 }
 
+bool readReplay(const QString &value, SimOptions &options, QString *error)
+{
+    QString reason;
+    const std::optional<QList<TrafficRecord>> records = trafficcsv::readFile(value, &reason);
+    if (!records) {
+        *error = QStringLiteral("--replay: ") + reason;
+        return false;
+    }
+    options.replay = Replay(*records);
+    options.replayFile = value;
+    return true;
+}
+
 const std::vector<OptionRule> &rules()
 {
     static const std::vector<OptionRule> table = {
@@ -144,6 +158,11 @@ const std::vector<OptionRule> &rules()
         wholeNumber(QStringLiteral("delay"),
                     QStringLiteral("Send every answer MS milliseconds late."), QStringLiteral("MS"),
                     0, longestWaitMs, [](SimOptions &o, int n) { o.misbehaviour.delayMs = n; }),
+        wholeNumber(QStringLiteral("split"),
+                    QStringLiteral("Send the first half of every answer, the rest MS "
+                                   "milliseconds later, as an adapter delivering in bursts."),
+                    QStringLiteral("MS"), 0, longestWaitMs,
+                    [](SimOptions &o, int n) { o.misbehaviour.splitMs = n; }),
         fault(QStringLiteral("bad-crc"), QStringLiteral("Send answers with a wrong CRC."),
               &Misbehaviour::badCrc),
         wholeNumber(QStringLiteral("truncate"),
@@ -187,6 +206,15 @@ const std::vector<OptionRule> &rules()
                                            "(default: a new seed each run, shown at start)."),
                             QStringLiteral("S")),
          readSeed},
+        {QCommandLineOption(QStringLiteral("replay"),
+                            QStringLiteral("Answer each request as the traffic CSV FILE (a "
+                                           "pravixctl or pravixapp log, or a saved history) "
+                                           "recorded it: its received bytes, or silence, at its "
+                                           "first- and last-byte times. Requests are matched by "
+                                           "their bytes in the log's order; one the rest of the "
+                                           "log does not hold gets no answer."),
+                            QStringLiteral("FILE")),
+         readReplay},
         {QCommandLineOption(noWindowOption,
                             QStringLiteral("Console only: no window, the log on standard "
                                            "output.")),
@@ -222,6 +250,13 @@ std::optional<SimOptions> readOptions(const QCommandLineParser &parser, QString 
         const QString option = rule.option.names().constFirst();
         if (rule.read && parser.isSet(option) && !rule.read(parser.value(option), options, error))
             return std::nullopt;
+    }
+    // The log holds what the line did, faults and all; more on top would not be the field's.
+    if (options.replay && !options.misbehaviour.summary().isEmpty()) {
+        *error = QStringLiteral("--replay answers as the log recorded; it takes none of the "
+                                "faults (%1)")
+                     .arg(options.misbehaviour.summary());
+        return std::nullopt;
     }
     if (parser.isSet(portOption) && parser.isSet(linkOption)) {
         *error = QStringLiteral("--link names a pseudo-terminal; a serial port has a name of its "

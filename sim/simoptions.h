@@ -2,6 +2,7 @@
 
 #include "linesettings.h"
 #include "misbehaviour.h"
+#include "replay.h"
 #include "simulator.h"
 
 #include <QString>
@@ -27,6 +28,9 @@ struct SimOptions
     int silenceGapMs = 0;
     //! How long the display takes between the end of a request and its answer.
     int turnaroundMs = Simulator::defaultTurnaroundMs;
+    //! The field log to answer from, and its file; none without --replay.
+    std::optional<Replay> replay;
+    QString replayFile;
 };
 
 //! Declares every option, --help and --version included.

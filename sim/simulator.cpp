@@ -67,6 +67,10 @@ void Simulator::takeFrame(const QByteArray &frame, qint64 sinceFirstByteNs)
 
     const FrameOutcome outcome = handleFrame(frame, m_slave);
     m_log.received(frame, outcome.meaning);
+    if (m_replay) {
+        replayAnswer(frame, sinceFirstByteNs);
+        return;
+    }
     if (outcome.answer.isEmpty())
         return;
     if (m_misbehaviour.silent) {
@@ -94,14 +98,59 @@ void Simulator::takeFrame(const QByteArray &frame, qint64 sinceFirstByteNs)
     const qint64 startNs = wire.transmitTimeNs(int(frame.size())) +
                            (m_turnaroundMs + m_misbehaviour.delayMs) * nsPerMs;
     const qint64 waitNs = startNs - sinceFirstByteNs;
-    const qint64 characterTimeNs = wire.characterTimeNs();
+    if (m_misbehaviour.splitMs <= 0 || shaped.size() < 2) {
+        sendAfter(waitNs, shaped, meaning, wire.characterTimeNs());
+        return;
+    }
+    const qsizetype half = shaped.size() / 2;
+    sendAfter(waitNs, shaped.left(half),
+              meaning + QStringLiteral(", first %1 bytes, the rest %2 ms later on purpose")
+                            .arg(half)
+                            .arg(m_misbehaviour.splitMs),
+              wire.characterTimeNs());
+    sendAfter(waitNs + m_misbehaviour.splitMs * nsPerMs, shaped.mid(half),
+              meaning + QStringLiteral(", the rest"), wire.characterTimeNs());
+}
+
+void Simulator::replayAnswer(const QByteArray &frame, qint64 sinceFirstByteNs)
+{
+    const std::optional<TrafficRecord> recorded = m_replay->take(frame);
+    if (!recorded) {
+        m_log.note(QStringLiteral("no answer (the request is not in the rest of the replayed "
+                                  "log)"));
+        return;
+    }
+    const QString meaning =
+        QStringLiteral("as the log recorded: %1").arg(outcomeToken(recorded->outcome));
+    if (recorded->received.isEmpty()) {
+        m_log.note(QStringLiteral("no answer (") + meaning + QLatin1Char(')'));
+        return;
+    }
+    // The recorded times count from the master's write, which is when the request's first byte
+    // comes in here. The bytes follow one another evenly from the first-byte time to the
+    // last-byte time: the pacer hands each on one character time after the one before, the
+    // first one character time after it starts.
+    const qint64 firstNs = qint64(recorded->firstByteMs.value_or(0) * nsPerMs);
+    const qint64 lastNs = qint64(recorded->lastByteMs.value_or(0) * nsPerMs);
+    const qsizetype count = recorded->received.size();
+    const qint64 characterTimeNs = count > 1 ? (lastNs - firstNs) / (count - 1) : 0;
+    sendAfter(firstNs - characterTimeNs - sinceFirstByteNs, recorded->received,
+              meaning + QStringLiteral(", first byte at %1 ms, last at %2 ms")
+                            .arg(millisecondsText(recorded->firstByteMs),
+                                 millisecondsText(recorded->lastByteMs)),
+              characterTimeNs);
+}
+
+void Simulator::sendAfter(qint64 waitNs, const QByteArray &answer, const QString &meaning,
+                          qint64 characterTimeNs)
+{
     if (waitNs <= 0) {
-        send(shaped, meaning, characterTimeNs);
+        send(answer, meaning, characterTimeNs);
         return;
     }
     QTimer::singleShot(
         int((waitNs + nsPerMs - 1) / nsPerMs), Qt::PreciseTimer, this,
-        [this, shaped, meaning, characterTimeNs] { send(shaped, meaning, characterTimeNs); });
+        [this, answer, meaning, characterTimeNs] { send(answer, meaning, characterTimeNs); });
 }
 
 void Simulator::send(const QByteArray &answer, const QString &meaning, qint64 characterTimeNs)

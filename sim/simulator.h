@@ -3,6 +3,7 @@
 #include "framesplitter.h"
 #include "linesettings.h"
 #include "misbehaviour.h"
+#include "replay.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -22,7 +23,8 @@ class LcdSlave;
  * character format the display does not listen at is not understood and gets no answer. An
  * answer starts no earlier than the request could have crossed the line plus the display's
  * turnaround. Every frame and every answer is logged; the chosen misbehaviour shapes what
- * goes out.
+ * goes out. A replayed field log instead answers each request with the bytes it recorded, at
+ * the times it recorded.
  */
 class Simulator : public QObject
 {
@@ -38,6 +40,12 @@ public:
 
     const Misbehaviour &misbehaviour() const { return m_misbehaviour; }
     void setMisbehaviour(const Misbehaviour &misbehaviour);
+
+    /*! Answers from \a replay from now on: what the log received for each request, its first
+     * byte at the recorded first-byte time after the request's first byte came in and its last
+     * at the recorded last-byte time (never before the request has ended in silence); silence
+     * for a request the rest of the log does not hold. The display still acts on each frame. */
+    void setReplay(const Replay &replay) { m_replay = replay; }
 
     int silenceGap() const { return m_splitter.silenceGap(); }
     //! Fixes the silence gap; without this it follows the line the display listens at.
@@ -63,6 +71,10 @@ signals:
 private:
     void takeFrame(const QByteArray &frame, qint64 sinceFirstByteNs);
     void followListeningLine();
+    void replayAnswer(const QByteArray &frame, qint64 sinceFirstByteNs);
+    //! Sends \a answer once \a waitNs have passed (at once when they already have).
+    void sendAfter(qint64 waitNs, const QByteArray &answer, const QString &meaning,
+                   qint64 characterTimeNs);
     void send(const QByteArray &answer, const QString &meaning, qint64 characterTimeNs);
 
     LcdSlave &m_slave;
@@ -70,6 +82,7 @@ private:
     FrameSplitter m_splitter;
     Misbehaviour m_misbehaviour;
     QRandomGenerator m_noise;
+    std::optional<Replay> m_replay;
     LineReader m_lineReader;
     int m_turnaroundMs = defaultTurnaroundMs;
     bool m_gapFixed = false;

@@ -2,14 +2,27 @@
 
 #include "hextext.h"
 
-#include <QStringList>
-
 namespace trafficcsv {
+
+const QStringList &columns()
+{
+    static const QStringList names = {
+        QStringLiteral("time"),     QStringLiteral("window"),        QStringLiteral("device"),
+        QStringLiteral("settings"), QStringLiteral("sent"),          QStringLiteral("received"),
+        QStringLiteral("outcome"),  QStringLiteral("first_byte_ms"), QStringLiteral("last_byte_ms"),
+        QStringLiteral("wait_ms"),
+    };
+    return names;
+}
+
+QString timeFormat()
+{
+    return QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
+}
 
 QString header()
 {
-    return QStringLiteral(
-        "time,window,device,settings,sent,received,outcome,first_byte_ms,last_byte_ms");
+    return columns().join(QLatin1Char(','));
 }
 
 QString field(const QString &text)
@@ -26,7 +39,7 @@ QString field(const QString &text)
 QString line(const TrafficRecord &record)
 {
     const QStringList fields = {
-        record.time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")),
+        record.time.toString(timeFormat()),
         record.window,
         record.device,
         record.settings,
@@ -35,6 +48,7 @@ QString line(const TrafficRecord &record)
         outcomeToken(record.outcome),
         millisecondsText(record.firstByteMs),
         millisecondsText(record.lastByteMs),
+        millisecondsText(record.waitMs),
     };
     QStringList quoted;
     for (const QString &text : fields)

@@ -12,9 +12,22 @@ bool TrafficLog::open(const QString &path)
     // Unbuffered: every write() below reaches the operating system as it is made.
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return fail(m_file.errorString());
-    if (m_file.size() == 0 && !writeLine(trafficcsv::header())) {
+    if (m_file.size() == 0) {
+        if (writeLine(trafficcsv::header()))
+            return true;
         m_file.close();
         return false;
+    }
+    // Lines of these columns under another header (a file begun by an earlier version of the
+    // program) would make the whole file unreadable.
+    QFile existing(path);
+    const bool sameColumns =
+        existing.open(QIODevice::ReadOnly) &&
+        existing.readLine() == (trafficcsv::header() + QStringLiteral("\r\n")).toUtf8();
+    if (!sameColumns) {
+        m_file.close();
+        return fail(QStringLiteral("it does not start with the header %1; choose a new file")
+                        .arg(trafficcsv::header()));
     }
     return true;
 }

@@ -7,7 +7,8 @@
 
 /*! \brief A CSV file the traffic history is appended to, one record at a time.
  *
- * A new or empty file starts with the header line. Each record goes to the operating system in
+ * A new or empty file starts with the header line; a file that starts with any other line is
+ * not appended to. Each record goes to the operating system in
  * a single unbuffered write, so a program killed at any moment leaves every finished record
  * whole in the file. Errors name the file and the reason.
  */

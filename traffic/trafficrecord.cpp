@@ -21,6 +21,18 @@ QString outcomeToken(TrafficOutcome outcome)
     return QString();
 }
 
+std::optional<TrafficOutcome> outcomeFromToken(const QString &token)
+{
+    for (const TrafficOutcome outcome :
+         {TrafficOutcome::Answer, TrafficOutcome::NoResponse, TrafficOutcome::Incomplete,
+          TrafficOutcome::CrcError, TrafficOutcome::Exception, TrafficOutcome::PortError,
+          TrafficOutcome::Written}) {
+        if (outcomeToken(outcome) == token)
+            return outcome;
+    }
+    return std::nullopt;
+}
+
 QString millisecondsText(const std::optional<double> &ms)
 {
     return ms ? QString::number(*ms, 'f', 1) : QString();

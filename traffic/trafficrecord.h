@@ -21,6 +21,9 @@ enum class TrafficOutcome {
 //! "port error", "written".
 QString outcomeToken(TrafficOutcome outcome);
 
+//! The outcome a token names; nothing for a text that is no outcome's token.
+std::optional<TrafficOutcome> outcomeFromToken(const QString &token);
+
 //! A timing as the history shows it: decimal milliseconds with one decimal ("12.4"), or empty.
 QString millisecondsText(const std::optional<double> &ms);
 

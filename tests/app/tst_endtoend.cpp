@@ -91,7 +91,7 @@ void TestEndToEnd::send16(const QString &message, bool holdForAnswer, bool echoe
     // so that only the option under test decides the outcome.
     if (holdForAnswer)
         awaitAnswerDuringNextWait(*m_window, 8 + (echoed ? requestBytes : 0));
-    userClicks(control<QPushButton>(*m_window, "cmdSend16"));
+    QVERIFY(userSends(*m_window, "cmdSend16"));
 }
 
 QString TestEndToEnd::simulatorLog()

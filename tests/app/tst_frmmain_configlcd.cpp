@@ -190,7 +190,7 @@ void TestFrmMainConfigLcd::configWindowTakesOverTheMainLine()
     QCOMPARE(upload.size(), configImageSize);
     QCOMPARE(upload.left(96), QByteArray(96, ' '));
 
-    userClicks(control<QPushButton>(*m_window, "cmdSend06"));
+    QVERIFY(userSends(*m_window, "cmdSend06"));
     QCOMPARE(m_messages->headlines(), QStringList{portError});
     QVERIFY2(m_messages->details().first().contains(QStringLiteral("not open")),
              qPrintable(m_messages->texts.first()));
@@ -224,7 +224,7 @@ void TestFrmMainConfigLcd::connectFailsWhileTheConfigWindowHoldsThePort()
     QCOMPARE(connectionLook(*m_window), connectedLook());
     QCOMPARE(m_messages->texts.size(), 1);
     awaitAnswerDuringNextWait(*m_window, 8);
-    userClicks(control<QPushButton>(*m_window, "cmdSend05"));
+    QVERIFY(userSends(*m_window, "cmdSend05"));
     const QByteArray request = QByteArray::fromHex("010500000000CDCA");
     QCOMPARE(slave.requests(), QList<QByteArray>{request});
     QCOMPARE(control<QLabel>(*m_window, "lblRxData")->text(),

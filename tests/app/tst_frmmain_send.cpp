@@ -39,11 +39,6 @@ QString rxText(frmMain &window)
     return control<QLabel>(window, "lblRxData")->text();
 }
 
-QPushButton *button(frmMain &window, const QString &name)
-{
-    return control<QPushButton>(window, name.toLatin1().constData());
-}
-
 //! "cboAddr06=24" chooses entry 24 of cboAddr06 as the user would.
 void applyChoices(frmMain &window, const QStringList &choices)
 {
@@ -197,7 +192,7 @@ void TestFrmMainSend::requestAndRealAnswer()
     userTypes(control<QLineEdit>(*m_window, "txtMessage"), message);
     const int answerBytes = shown.startsWith(QLatin1String("Incomplete")) ? 5 : 8;
     awaitAnswerDuringNextWait(*m_window, answerBytes);
-    userClicks(button(*m_window, send));
+    QVERIFY(userSends(*m_window, qPrintable(send)));
 
     QCOMPARE(m_slave->requests(), QList<QByteArray>{request});
     QCOMPARE(txText(*m_window), monitorText(request));
@@ -236,7 +231,7 @@ void TestFrmMainSend::listWithoutChoiceRefusesTheSend()
 
     connectToFake();
     m_device->answerNextWrite(QByteArray::fromHex("010600010003980B"));
-    userClicks(button(*m_window, send));
+    QVERIFY(userSends(*m_window, qPrintable(send)));
     const QString sentBefore = txText(*m_window);
     const QString shownBefore = rxText(*m_window);
     QVERIFY(!sentBefore.isEmpty());
@@ -245,7 +240,7 @@ void TestFrmMainSend::listWithoutChoiceRefusesTheSend()
     // The entry's own text typed in is still no choice.
     auto *combo = control<QComboBox>(*m_window, list.toLatin1().constData());
     userTypesOver(combo, combo->itemText(1));
-    userClicks(button(*m_window, send));
+    QVERIFY(userSends(*m_window, qPrintable(send)));
 
     QCOMPARE(m_messages->texts, QStringList{text});
     QCOMPARE(m_device->kinds(), QList<Kind>());
@@ -254,7 +249,7 @@ void TestFrmMainSend::listWithoutChoiceRefusesTheSend()
 
     // Picking an entry again makes the list usable at once.
     userChooses(combo, 1);
-    userClicks(button(*m_window, send));
+    QVERIFY(userSends(*m_window, qPrintable(send)));
     QCOMPARE(m_messages->texts.size(), 1);
     QCOMPARE(countOf(*m_device, Kind::Write), 1);
 }
@@ -284,7 +279,7 @@ void TestFrmMainSend::slaveAndCoilValueWithoutChoiceStillSend()
     auto *combo = control<QComboBox>(*m_window, list.toLatin1().constData());
     userTypesOver(combo, combo->itemText(0) + QLatin1Char('x'));
     QCOMPARE(combo->currentIndex(), 0);
-    userClicks(button(*m_window, send));
+    QVERIFY(userSends(*m_window, qPrintable(send)));
 
     QCOMPARE(m_messages->texts, QStringList());
     QCOMPARE(m_device->written().toHex(' '), request.toHex(' '));
@@ -313,8 +308,8 @@ void TestFrmMainSend::rtsAroundEveryRequest()
     connectToFake(tickedAtConnect);
     control<QCheckBox>(*m_window, "Check1")->setChecked(tickedAfterConnect);
     userTypes(control<QLineEdit>(*m_window, "txtMessage"), QStringLiteral("Hi"));
-    userClicks(button(*m_window, send));
-    userClicks(button(*m_window, send));
+    QVERIFY(userSends(*m_window, qPrintable(send)));
+    QVERIFY(userSends(*m_window, qPrintable(send)));
 
     // Lowering RTS waits for the frame to leave the port: drained first.
     const QList<Kind> oneRequest = tickedAtConnect
@@ -352,7 +347,7 @@ void TestFrmMainSend::eachSendWaitsItsOwnTicks()
     for (int press = 0; press < 2; ++press) {
         int tickedDuringWait = -1;
         duringNextWait(*m_window, [&] { tickedDuringWait = modVariables::TickCount; });
-        userClicks(button(*m_window, send));
+        QVERIFY(userSends(*m_window, qPrintable(send)));
         QCOMPARE(tickedDuringWait, 1);
         QCOMPARE(int(modVariables::TickCount), ticks);
         QCOMPARE(rxText(*m_window), QStringLiteral("No Response from LCD"));
@@ -380,7 +375,7 @@ void TestFrmMainSend::sendsDuringTheWaitDoNothing()
         shownDuringWait = rxText(*m_window);
     });
     awaitAnswerDuringNextWait(*m_window, 8);
-    userClicks(button(*m_window, QStringLiteral("cmdSend06")));
+    QVERIFY(userSends(*m_window, "cmdSend06"));
 
     QVERIFY(pressedDuringWait);
     QCOMPARE(sentDuringWait, monitorText(request06));
@@ -392,7 +387,7 @@ void TestFrmMainSend::sendsDuringTheWaitDoNothing()
 
     // Once the exchange has ended, Send works again.
     awaitAnswerDuringNextWait(*m_window, 8);
-    userClicks(button(*m_window, QStringLiteral("cmdSend05")));
+    QVERIFY(userSends(*m_window, "cmdSend05"));
     const QByteArray request05 = QByteArray::fromHex("010500000000CDCA");
     QCOMPARE(m_slave->requests(), (QList<QByteArray>{request06, request05}));
     QCOMPARE(rxText(*m_window), monitorText(request05));
@@ -408,7 +403,7 @@ void TestFrmMainSend::connectAndConfigLcdDuringTheWaitDoNothing()
         userClicks(control<QPushButton>(*m_window, "cmdConnect"));
         userChoosesConfigLcd(*m_window);
     });
-    userClicks(button(*m_window, QStringLiteral("cmdSend05")));
+    QVERIFY(userSends(*m_window, "cmdSend05"));
 
     QCOMPARE(connectionLook(*m_window), connectedLook());
     QCOMPARE(m_device->kinds(), QList<Kind>{Kind::Write});
@@ -436,7 +431,7 @@ void TestFrmMainSend::closeDuringTheWaitClosesAfterIt()
         visibleDuringWait = m_window->isVisible();
         settingsDuringWait = m_settings->readRaw();
     });
-    userClicks(button(*m_window, QStringLiteral("cmdSend05")));
+    QVERIFY(userSends(*m_window, "cmdSend05"));
 
     QVERIFY(!closedDuringWait);
     QVERIFY(visibleDuringWait);
@@ -471,7 +466,7 @@ void TestFrmMainSend::portFailureEndsAtRest()
         userChoosesConfigLcd(*m_window);
     else
         m_device->failNext(failure == QLatin1String("write") ? Operation::Write : Operation::Read);
-    userClicks(button(*m_window, QStringLiteral("cmdSend06")));
+    QVERIFY(userSends(*m_window, "cmdSend06"));
 
     QCOMPARE(m_messages->headlines(), QStringList{portError});
     QVERIFY2(m_messages->details().first().contains(reason), qPrintable(m_messages->texts.first()));
@@ -489,7 +484,7 @@ void TestFrmMainSend::portFailureEndsAtRest()
     QVERIFY(!m_device->events().last().high);
 
     m_device->answerNextWrite(QByteArray::fromHex("01060000000089CA"));
-    userClicks(button(*m_window, QStringLiteral("cmdSend06")));
+    QVERIFY(userSends(*m_window, "cmdSend06"));
     QCOMPARE(m_messages->texts.size(), 1);
     QCOMPARE(rxText(*m_window), monitorText(QByteArray::fromHex("01060000000089CA")));
 }

@@ -92,6 +92,8 @@ private slots:
     void fullDiskEndsTheLog();
     void diagnosisAgainstTheSimulator_data();
     void diagnosisAgainstTheSimulator();
+    void doctorRefusesBrokenFiles_data();
+    void doctorRefusesBrokenFiles();
     void configureImages_data();
     void configureImages();
     void defaultProfileGivesDefaultImage();
@@ -375,18 +377,27 @@ void tst_pravixctl::repeatSummaryAndStatus()
         qPrintable(lines.last()));
 }
 
+// A stop that lands while an exchange awaits its answer cuts that exchange short, which counts
+// as no response; stopped in the pause between two, the series is all answered. The stop is sent
+// once the third exchange is printed, at the start of a long pause, and the answers may take as
+// long as a loaded machine needs.
 void tst_pravixctl::stoppedSeriesEndsWithSummary()
 {
     ModbusSlave slave(m_pty->masterFd(), 1);
     QProcess process;
-    start(process, onPty({"--repeat", "100000", "--interval", "5", "send06", "1", "3"}));
-    QTRY_VERIFY(slave.requests().size() >= 3);
+    start(process, onPty({"--repeat", "100000", "--interval", "1000", "--timeout", "2000",
+                          "send06", "1", "3"}));
+    QByteArray printed;
+    // Each exchange prints its request and then its answer line.
+    QTRY_VERIFY_WITH_TIMEOUT((printed += process.readAllStandardOutput()).count("\nRX ") >= 3,
+                             10000);
     process.terminate();
-    const Run run = finish(process);
+    Run run = finish(process);
+    run.out.prepend(QString::fromUtf8(printed));
     QCOMPARE(run.status, 0);
-    QVERIFY2(run.err.startsWith("pravixctl: stopped after "), qPrintable(run.err));
+    QVERIFY2(run.err.startsWith("pravixctl: stopped after 3 of "), qPrintable(run.err));
     const QString summary = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).last();
-    QVERIFY2(summary.contains(" answered, 0 no response,"), qPrintable(summary));
+    QVERIFY2(summary.startsWith("3 sent, 3 answered, 0 no response,"), qPrintable(summary));
 }
 
 // The display stays silent and the wait would last a minute; Ctrl+C ends it, and the series,
@@ -494,24 +505,67 @@ void tst_pravixctl::diagnosisAgainstTheSimulator_data()
     QTest::newRow("late") << QStringList{"--delay", "880"}
                           << QStringList{"--timeout", "1000", "--repeat", "3"} + send06
                           << QStringList{"late-answers"};
+    // Half the answer, then 200 ms of silence: far beyond twice its 8.3 ms on the wire, and far
+    // within the wait.
+    QTest::newRow("split") << QStringList{"--split", "200"}
+                           << QStringList{"--timeout", "1000", "--repeat", "4"} + send06
+                           << QStringList{"split-answers"};
 }
 
+namespace {
+
+//! The diagnosis codes of a run's last lines, text or JSON; empty with a failure when the
+//! output has none.
+QStringList diagnosisCodes(const QString &output)
+{
+    const QStringList lines = output.split('\n', Qt::SkipEmptyParts);
+    if (lines.isEmpty())
+        return {QStringLiteral("no output")};
+    const QJsonObject last = QJsonDocument::fromJson(lines.last().toUtf8()).object();
+    if (last.contains("diagnosis"))
+        return last.value("diagnosis").toVariant().toStringList();
+    int summary = int(lines.size()) - 1;
+    while (summary >= 0 && !lines.at(summary).contains(" sent, "))
+        --summary;
+    if (summary < 0)
+        return {QStringLiteral("no summary")};
+    QStringList codes;
+    for (const QString &line : lines.mid(summary + 1))
+        codes.append(line.startsWith("diagnosis: ")
+                         ? line.section(QLatin1Char(' '), 1, 1).chopped(1)
+                         : QStringLiteral("stray line"));
+    return codes;
+}
+
+//! The summary of a JSON run's last line without the median, which a file's tenths of a
+//! millisecond can shift by a tenth.
+QJsonObject summaryWithoutMedian(const QString &output)
+{
+    QJsonObject summary =
+        QJsonDocument::fromJson(output.split('\n', Qt::SkipEmptyParts).last().toUtf8())
+            .object()
+            .value("summary")
+            .toObject();
+    QJsonObject firstByte = summary.value("first_byte_ms").toObject();
+    firstByte.remove("median");
+    summary.insert("first_byte_ms", firstByte);
+    return summary;
+}
+
+} // namespace
+
 // The last line of a repeated run names what the simulated display's misbehaviour shows; the
-// text form gives the same codes, one line each after the summary.
+// text form gives the same codes, one line each after the summary. The run's log, judged by
+// doctor, names the same, with the same counts; the simulator replaying that log makes a new
+// run name them again.
 void tst_pravixctl::diagnosisAgainstTheSimulator()
 {
     QFETCH(QStringList, simOptions);
     QFETCH(QStringList, ctlArguments);
     QFETCH(QStringList, expected);
     QTemporaryDir dir;
-    const QString link = dir.filePath("lcd");
-    QProcess sim;
-    sim.start(QStringLiteral(SIM_EXECUTABLE),
-              QStringList{"--no-window", "--link", link} + simOptions);
-    QVERIFY(sim.waitForStarted());
-    QTRY_VERIFY(QFile::exists(link));
-    const QStringList arguments =
-        QStringList{"--settings", m_settings->path(), "--device", link} + ctlArguments;
+    const QString log = dir.filePath("field.csv");
+    const bool echo = ctlArguments.contains("--echo");
 
     // The simulator paces its answer at the line's speed; on a loaded machine the scheduler can
     // stretch that pacing past the split-answers mark, which then says something true of this
@@ -521,27 +575,69 @@ void tst_pravixctl::diagnosisAgainstTheSimulator()
             codes.removeAll(QStringLiteral("split-answers"));
         return codes;
     };
+    const auto runAgainst = [&](const SimProcess &sim, const QStringList &extra) {
+        return pravixctl(
+            QStringList{"--settings", m_settings->path(), "--device", sim.devicePath()} + extra +
+            ctlArguments);
+    };
 
-    const Run json = pravixctl(QStringList{"--json"} + arguments);
-    const QJsonObject last =
-        QJsonDocument::fromJson(json.out.split('\n', Qt::SkipEmptyParts).last().toUtf8()).object();
-    QVERIFY2(last.contains("summary"), qPrintable(json.out));
-    QCOMPARE(judged(last.value("diagnosis").toVariant().toStringList()), expected);
-
-    const Run text = pravixctl(arguments);
-    const QStringList lines = text.out.split('\n', Qt::SkipEmptyParts);
-    int summary = int(lines.size()) - 1;
-    while (summary >= 0 && !lines.at(summary).contains(" sent, "))
-        --summary;
-    QVERIFY2(summary >= 0, qPrintable(text.out));
-    QStringList codes;
-    for (const QString &line : lines.mid(summary + 1)) {
-        QVERIFY2(line.startsWith("diagnosis: "), qPrintable(text.out));
-        codes.append(line.section(QLatin1Char(' '), 1, 1).chopped(1));
+    Run live;
+    {
+        const SimProcess sim(QStringLiteral(SIM_EXECUTABLE), simOptions);
+        QVERIFY(sim.isRunning());
+        live = runAgainst(sim, {"--json", "--log", log});
+        QCOMPARE(judged(diagnosisCodes(live.out)), expected);
+        QCOMPARE(judged(diagnosisCodes(runAgainst(sim, {}).out)), expected);
     }
-    QCOMPARE(judged(codes), expected);
-    sim.terminate();
-    QVERIFY(sim.waitForFinished());
+
+    const QStringList doctorEcho = echo ? QStringList{"--echo"} : QStringList();
+    const Run doctorJson = pravixctl(QStringList{"doctor", "--json", log} + doctorEcho);
+    QCOMPARE(doctorJson.status, 0);
+    QCOMPARE(diagnosisCodes(doctorJson.out), diagnosisCodes(live.out));
+    QCOMPARE(summaryWithoutMedian(doctorJson.out), summaryWithoutMedian(live.out));
+    const Run doctorText = pravixctl(QStringList{"doctor", log} + doctorEcho);
+    QCOMPARE(doctorText.status, 0);
+    QCOMPARE(diagnosisCodes(doctorText.out), diagnosisCodes(live.out));
+
+    const SimProcess replay(QStringLiteral(SIM_EXECUTABLE), {"--replay", log});
+    QVERIFY(replay.isRunning());
+    QCOMPARE(judged(diagnosisCodes(runAgainst(replay, {"--json"}).out)), expected);
+}
+
+void tst_pravixctl::doctorRefusesBrokenFiles_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("where");
+    const QByteArray header =
+        "time,window,device,settings,sent,received,outcome,first_byte_ms,last_byte_ms,wait_ms\r\n";
+    const QByteArray line =
+        "2026-12-07T18:04:22.307,pravixctl,/dev/ttyUSB0,\"9600,n,8,1\",01 06 00 "
+        "01 00 03 98 0B,01 06 00 01 00 03 98 0B,answer,14.8,22.1,60.0\r\n";
+    QTest::newRow("bad header") << QByteArray(header).replace("outcome", "result") + line
+                                << "line 1, field outcome: ";
+    QTest::newRow("bad field") << header + line + QByteArray(line).replace("22.1", "22.1.5")
+                               << "line 3, field last_byte_ms: ";
+    QTest::newRow("truncated line")
+        << header + line + line.left(line.indexOf(",answer")) << "line 3, field outcome: ";
+}
+
+// A malformed file: one line on standard error naming it, the line and the field, status 1,
+// and nothing judged from the rest of it.
+void tst_pravixctl::doctorRefusesBrokenFiles()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, where);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("broken.csv");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(contents);
+    file.close();
+    const Run run = pravixctl({"doctor", path});
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.err.count('\n'), 1);
+    QVERIFY2(run.err.startsWith("pravixctl: doctor: " + path + " " + where), qPrintable(run.err));
 }
 
 void tst_pravixctl::configureImages_data()

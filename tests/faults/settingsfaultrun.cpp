@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
         userClicks(connectButton);
         print(QStringLiteral("caption: ") + connectButton->text());
         awaitAnswerDuringNextWait(window, 8);
-        userClicks(control<QPushButton>(window, "cmdSend06"));
+        userSends(window, "cmdSend06");
         print(QStringLiteral("sent: ") + control<QLabel>(window, "lblTxData")->text());
         print(QStringLiteral("shown: ") + control<QLabel>(window, "lblRxData")->text());
 

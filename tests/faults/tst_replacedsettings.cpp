@@ -186,7 +186,7 @@ void TestReplacedSettings::connectFollowsTheNewPortMap()
     userClicks(control<QPushButton>(*m_window, "cmdConnect"));
     QCOMPARE(connectionLook(*m_window), connectedLook());
     awaitAnswerDuringNextWait(*m_window, int(request06.size()));
-    userClicks(control<QPushButton>(*m_window, "cmdSend06"));
+    QVERIFY(userSends(*m_window, "cmdSend06"));
 
     QCOMPARE(slave.requests(), QList<QByteArray>{request06});
     QCOMPARE(control<QLabel>(*m_window, "lblRxData")->text(),

@@ -123,7 +123,6 @@ void TestVanishedDevice::goneDuringAnExchange()
     if (QTest::currentTestFailed())
         return;
     auto *connectButton = control<QPushButton>(*m_window, "cmdConnect");
-    auto *send06 = control<QPushButton>(*m_window, "cmdSend06");
     auto *timer = control<QTimer>(*m_window, "Timer1");
 
     bool waited = false;
@@ -139,7 +138,7 @@ void TestVanishedDevice::goneDuringAnExchange()
             m_line->closeFar();
         });
     }
-    userClicks(send06);
+    QVERIFY(userSends(*m_window, "cmdSend06"));
 
     QCOMPARE(waited, when != QLatin1String("before"));
     QCOMPARE(m_messages->headlines(), QStringList{portError});
@@ -154,7 +153,7 @@ void TestVanishedDevice::goneDuringAnExchange()
     QCOMPARE(connectionLook(*m_window), connectedLook());
 
     // A Send on the dead port says so again, and nothing else.
-    userClicks(send06);
+    QVERIFY(userSends(*m_window, "cmdSend06"));
     QCOMPARE(m_messages->headlines(), (QStringList{portError, portError}));
     QVERIFY(!timer->isActive());
 
@@ -171,7 +170,7 @@ void TestVanishedDevice::goneDuringAnExchange()
     QCOMPARE(m_messages->texts.size(), 2);
     QCOMPARE(connectionLook(*m_window), connectedLook());
     awaitAnswerDuringNextWait(*m_window, int(request06.size()));
-    userClicks(send06);
+    QVERIFY(userSends(*m_window, "cmdSend06"));
     QCOMPARE(m_messages->texts.size(), 2);
     QCOMPARE(m_newSlave->requests(), QList<QByteArray>{request06});
     QCOMPARE(labelText(*m_window, "lblRxData"), monitorText(request06));
@@ -189,7 +188,7 @@ void TestVanishedDevice::closeAskedForWhileTheDeviceGoes()
         closedDuringWait = m_window->close();
         m_line->closeFar();
     });
-    userClicks(control<QPushButton>(*m_window, "cmdSend06"));
+    QVERIFY(userSends(*m_window, "cmdSend06"));
 
     QVERIFY(!closedDuringWait);
     QCOMPARE(m_messages->headlines(), QStringList{portError});

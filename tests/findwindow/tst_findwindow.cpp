@@ -101,7 +101,7 @@ void tst_findwindow::foundUsedAndTalkedTo()
 
     userClicks(control<QPushButton>(*m_window, "cmdConnect"));
     awaitAnswerDuringNextWait(*m_window, 8);
-    userClicks(control<QPushButton>(*m_window, "cmdSend05"));
+    QVERIFY(userSends(*m_window, "cmdSend05"));
     QCOMPARE(control<QLabel>(*m_window, "lblRxData")->text().left(2), QStringLiteral("07"));
     QVERIFY(m_messages->texts.isEmpty());
 }

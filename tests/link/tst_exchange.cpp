@@ -34,7 +34,7 @@ class TestExchange : public QObject
     void sendFunction06()
     {
         const int length = writecommands::buildFunction06(0, 1, 0, 3);
-        m_lastOutcome = m_rig->exchange.run(length, writecommands::waitTicks06);
+        m_lastOutcome = m_rig->run(length, writecommands::waitTicks06);
     }
 
 private slots:
@@ -127,7 +127,7 @@ private slots:
         QTimer other;
         connect(&other, &QTimer::timeout, [&] { ++eventsDuringWait; });
         other.start(5);
-        m_rig->exchange.run(writecommands::buildFunction16(0, 0, "Hi"), writecommands::waitTicks16);
+        m_rig->run(writecommands::buildFunction16(0, 0, "Hi"), writecommands::waitTicks16);
         QVERIFY(eventsDuringWait > 0);
         QCOMPARE(modVariables::TickCount, qint16(5));
         QVERIFY(!m_rig->exchange.inProgress());
@@ -143,7 +143,7 @@ private slots:
         QElapsedTimer wall;
         wall.start();
         const qint64 cpuBefore = processCpuNanoseconds();
-        m_lastOutcome = m_rig->exchange.run(length, ticks);
+        m_lastOutcome = m_rig->run(length, ticks);
         const qint64 cpu = processCpuNanoseconds() - cpuBefore;
         const qint64 elapsed = wall.nsecsElapsed();
 

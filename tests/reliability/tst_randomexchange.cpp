@@ -172,7 +172,7 @@ private slots:
                 QTimer::singleShot(0, this, [this, answer] { m_rig->pty.writeFar(answer); });
             }
             const Exchange::Outcome outcome =
-                m_rig->exchange.run(request.length, request.waitTicks);
+                m_rig->run(request.length, request.waitTicks);
             ++seen[outcome];
 
             const QString context = QStringLiteral("case %1: waiting %2, outcome %3, answer field "

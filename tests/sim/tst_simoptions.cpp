@@ -1,6 +1,8 @@
 #include "simoptions.h"
+#include "trafficcsv.h"
 
 #include <QCommandLineParser>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <optional>
@@ -25,7 +27,28 @@ class TestSimOptions : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_dir;
+
 private slots:
+    void initTestCase()
+    {
+        const QByteArray header = trafficcsv::header().toUtf8() + "\r\n";
+        const QByteArray line =
+            "2026-12-07T18:04:22.307,pravixctl,/dev/pts/3,9600,01 06 00 01 00 03 "
+            "98 0B,,no response,,,60.0\r\n";
+        for (const auto &[name, contents] :
+             {std::pair{"log.csv", header + line},
+              std::pair{"broken.csv", header + QByteArray(line).replace("no response", "none")}}) {
+            QFile file(m_dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(contents);
+        }
+        QString error;
+        const auto replay = parse({"--replay", m_dir.filePath("log.csv")}, &error);
+        QVERIFY2(replay, qPrintable(error));
+        QCOMPARE(replay->replay->exchanges(), 1);
+    }
+
     void defaults()
     {
         QString error;
@@ -52,7 +75,8 @@ private slots:
             parse({"--id",        "247",       "--link",     "/tmp/lcd", "--silent", "--delay",
                    "120",         "--bad-crc", "--truncate", "0",        "--gap",    "15",
                    "--no-window", "--baud",    "19200",      "--format", "8e1",      "--turnaround",
-                   "0",           "--echo",    "--noise",    "0.25",     "--seed",   "4294967295"},
+                   "0",           "--echo",    "--noise",    "0.25",     "--seed",   "4294967295",
+                   "--split",     "40"},
                   &error);
         QVERIFY2(options, qPrintable(error));
         QCOMPARE(options->slaveId, 247);
@@ -67,6 +91,7 @@ private slots:
         QVERIFY(options->misbehaviour.echo);
         QCOMPARE(options->misbehaviour.noise, 0.25);
         QCOMPARE(options->misbehaviour.noiseSeed, 4294967295u);
+        QCOMPARE(options->misbehaviour.splitMs, 40);
 
         const auto onPort =
             parse({"--format", "8N2", "--port", "COM11", "--baud", "38400"}, &error);
@@ -101,6 +126,17 @@ private slots:
         QTest::newRow("noise above 1")
             << QStringList{"--noise", "1.5"} << QStringLiteral("--noise");
         QTest::newRow("negative seed") << QStringList{"--seed", "-1"} << QStringLiteral("--seed");
+        QTest::newRow("negative split")
+            << QStringList{"--split", "-1"} << QStringLiteral("--split");
+        QTest::newRow("replay of no file")
+            << QStringList{"--replay", m_dir.filePath("none.csv")} << QStringLiteral("--replay: ");
+        const QString broken = m_dir.filePath("broken.csv");
+        QTest::newRow("replay of a broken file")
+            << QStringList{"--replay", broken}
+            << QStringLiteral("--replay: %1 line 2, field outcome: ").arg(broken);
+        QTest::newRow("replay with a fault on top")
+            << QStringList{"--replay", m_dir.filePath("log.csv"), "--echo"}
+            << QStringLiteral("--replay answers as the log recorded");
     }
 
     void refusesBadValues()

@@ -3,6 +3,7 @@
 #include "framesplitter.h"
 #include "lcdslave.h"
 #include "simulator.h"
+#include "trafficrecord.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -146,19 +147,86 @@ private slots:
         QVERIFY(m_slave->coil(0));
     }
 
-    void delayHoldsTheAnswerBack()
+    void answerHeldBack_data()
     {
-        constexpr int delayMs = 300;
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<int>("splitMs");
+        QTest::addColumn<int>("parts");
+        QTest::newRow("delay") << 300 << 0 << 1;
+        QTest::newRow("split") << 0 << 300 << 2;
+    }
+
+    // Late as a whole, or its second half late: the answer's last byte leaves no sooner.
+    void answerHeldBack()
+    {
+        QFETCH(int, delayMs);
+        QFETCH(int, splitMs);
+        QFETCH(int, parts);
         Misbehaviour faults;
         faults.delayMs = delayMs;
+        faults.splitMs = splitMs;
         m_simulator->setMisbehaviour(faults);
         QSignalSpy answers(m_simulator.get(), &lcdsim::Simulator::answerReady);
         QElapsedTimer clock;
         clock.start();
         m_simulator->feed(coilOn);
-        QVERIFY(answers.wait(waitMs + delayMs));
-        QVERIFY2(clock.elapsed() >= delayMs, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(answers.at(0).at(0).toByteArray(), coilOn);
+        QTRY_COMPARE_WITH_TIMEOUT(answers.count(), parts, waitMs + 300);
+        QVERIFY2(clock.elapsed() >= 300, qPrintable(QString::number(clock.elapsed())));
+        QByteArray whole;
+        for (const QList<QVariant> &part : answers)
+            whole += part.at(0).toByteArray();
+        QCOMPARE(whole, coilOn);
+        QCOMPARE(answers.at(0).at(0).toByteArray().size(), coilOn.size() / parts);
+    }
+
+    // A request takes the next exchange of the log with its bytes: silence where the log heard
+    // none, the recorded bytes (spoilt ones too) spread from the first-byte time to the last,
+    // and silence once the rest of the log holds no such request.
+    void replayAnswersInTheLogsOrder()
+    {
+        const QByteArray coilOff = hex("01 05 00 00 00 00 CD CA");
+        const QByteArray noisy = hex("01 05 00 00 FF 00 8C 3B");
+        const auto exchange = [](const QByteArray &sent, const QByteArray &received,
+                                 std::optional<double> first, std::optional<double> last) {
+            TrafficRecord record;
+            record.sent = sent;
+            record.received = received;
+            record.outcome =
+                received.isEmpty() ? TrafficOutcome::NoResponse : TrafficOutcome::Answer;
+            record.firstByteMs = first;
+            record.lastByteMs = last;
+            return record;
+        };
+        TrafficRecord portFailure = exchange(coilOn, coilOn, 1, 2);
+        portFailure.outcome = TrafficOutcome::PortError;
+        m_simulator->setReplay(
+            lcdsim::Replay({portFailure, exchange(hiRequest, {}, {}, {}),
+                            exchange(coilOn, noisy, 300, 370), exchange(coilOff, coilOff, 5, 12)}));
+        QSignalSpy answers(m_simulator.get(), &lcdsim::Simulator::answerReady);
+
+        // The port failure is passed over; the silent exchange is the first.
+        feedAndWaitForFrame(hiRequest);
+        QElapsedTimer clock;
+        clock.start();
+        m_simulator->feed(coilOn);
+        QVERIFY(answers.wait(waitMs));
+        // The pacer puts the first byte one character time after the start: 300 ms less 10.
+        QVERIFY2(clock.elapsed() >= 285, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(answers.at(0).at(0).toByteArray(), noisy);
+        QCOMPARE(answers.at(0).at(1).toLongLong(), 10000000);
+        QCOMPARE(answers.count(), 1);
+
+        // Passed over now, the silent exchange is not offered again; the next coilOn has none.
+        feedAndWaitForFrame(hiRequest);
+        feedAndWaitForFrame(coilOn);
+        m_simulator->feed(coilOff);
+        QVERIFY(answers.wait(waitMs));
+        QCOMPARE(answers.at(1).at(0).toByteArray(), coilOff);
+        QTest::qWait(50);
+        QCOMPARE(answers.count(), 2);
+        QCOMPARE(logText().count(QStringLiteral("not in the rest of the replayed log")), 2);
+        QCOMPARE(logText().count(QStringLiteral("no answer (as the log recorded: no response)")),
+                 1);
     }
 
     void badCrcSpoilsOnlyTheCrc()

@@ -3,6 +3,8 @@
 #include "modini.h"
 #include "portmap.h"
 
+#include <QEventLoop>
+
 ExchangeRig::ExchangeRig(const QString &settings)
     : exchange(
           port, timer, [this](const QString &t) { txText = t; },
@@ -19,4 +21,14 @@ ExchangeRig::ExchangeRig(const QString &settings)
     port.setSettings(settings);
     port.setInputMode(1);
     port.setPortOpen(true);
+}
+
+Exchange::Outcome ExchangeRig::run(int requestLength, int waitTicks)
+{
+    QEventLoop loop;
+    QObject::connect(&exchange, &Exchange::finished, &loop, &QEventLoop::quit);
+    exchange.start(requestLength, waitTicks);
+    if (exchange.inProgress())
+        loop.exec();
+    return exchange.lastOutcome();
 }

@@ -16,6 +16,8 @@ struct ExchangeRig
 {
     explicit ExchangeRig(const QString &settings = QStringLiteral("9600,n,8,1"));
     bool isValid() const { return pty.isValid() && port.portOpen(); }
+    //! Starts the exchange and returns its outcome once it has finished.
+    Exchange::Outcome run(int requestLength, int waitTicks);
 
     TempSettings settingsFile;
     PtyPair pty;

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -107,6 +108,25 @@ void userTypes(QLineEdit *field, const QString &text)
 void userClicks(QAbstractButton *button)
 {
     QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+
+bool userSends(frmMain &window, const char *button)
+{
+    userClicks(control<QAbstractButton>(window, button));
+    return exchangeEnds(window);
+}
+
+bool exchangeEnds(frmMain &window)
+{
+    if (!window.exchangeInProgress())
+        return true;
+    // Far beyond the longest wait: only a wait that never ends runs into it.
+    constexpr int patienceMs = 5000;
+    QEventLoop loop;
+    QObject::connect(&window, &frmMain::exchangeEnded, &loop, &QEventLoop::quit);
+    QTimer::singleShot(patienceMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return !window.exchangeInProgress();
 }
 
 void userChoosesMenuEntry(frmMain &window, const char *action)

@@ -68,6 +68,13 @@ void userTypes(QLineEdit *field, const QString &text);
 //! A left click in the middle of the button.
 void userClicks(QAbstractButton *button);
 
+/*! Clicks the named Send button and returns once the exchange it started has ended (at once
+ * when the click started none). False when it did not end within a few seconds. */
+bool userSends(frmMain &window, const char *button);
+
+//! Returns once the window's exchange under way has ended; false when it did not in time.
+bool exchangeEnds(frmMain &window);
+
 //! Clicks the menu bar entry of that action ("mnuPorts").
 void userChoosesMenuEntry(frmMain &window, const char *action);
 //! Clicks "Config LCD" on the menu bar.
