@@ -2,6 +2,11 @@
 # programs, and how CPack packs them. Included from the top level before the programs, which
 # take the application ID and the install folders from here.
 
+# On Windows the programs, their DLLs and documents share one folder (packaging/windows/).
+if(WIN32)
+  set(CMAKE_INSTALL_BINDIR . CACHE PATH "Programs and their DLLs")
+  set(CMAKE_INSTALL_DOCDIR . CACHE PATH "The README and the copyright")
+endif()
 include(GNUInstallDirs)
 # Debian keeps a package's documents under the package's name, which is lower case. A folder
 # given when configuring (-DCMAKE_INSTALL_DOCDIR=...) is kept.
@@ -23,14 +28,17 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/pravixapp.desktop.in
 configure_file(${CMAKE_CURRENT_LIST_DIR}/pravixapp.metainfo.xml.in
                ${PRAVIX_PACKAGING_DIR}/${PRAVIX_APP_ID}.metainfo.xml @ONLY)
 
-install(FILES ${PRAVIX_PACKAGING_DIR}/${PRAVIX_APP_ID}.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PRAVIX_PACKAGING_DIR}/${PRAVIX_APP_ID}.metainfo.xml
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${PROJECT_SOURCE_DIR}/widgets/icons/pravixapp.png
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
-install(FILES ${PROJECT_SOURCE_DIR}/widgets/icons/pravixapp.svg
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The desktop entry, AppStream data and icons of a freedesktop desktop.
+if(UNIX)
+  install(FILES ${PRAVIX_PACKAGING_DIR}/${PRAVIX_APP_ID}.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${PRAVIX_PACKAGING_DIR}/${PRAVIX_APP_ID}.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  install(FILES ${PROJECT_SOURCE_DIR}/widgets/icons/pravixapp.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
+  install(FILES ${PROJECT_SOURCE_DIR}/widgets/icons/pravixapp.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+endif()
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_LIST_DIR}/copyright
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
@@ -83,6 +91,8 @@ pseudo-terminal, for trying the program without hardware.")
 set(CPACK_STRIP_FILES ON)
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(CPACK_GENERATOR DEB)
+elseif(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/windows/windows.cmake)
 endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

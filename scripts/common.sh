@@ -23,6 +23,24 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Adds source entries for the archives apt already uses, when there are none: building Qt for
+# Windows starts from a Debian source package (apt-get source).
+ensure_deb_src() {
+    local list=/etc/apt/sources.list.d
+    if grep -Eqs '^(deb-src |Types:.*deb-src)' /etc/apt/sources.list "$list"/*.list "$list"/*.sources; then
+        return 0
+    fi
+    echo "Adding deb-src entries for apt"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    if [ -f "$list/debian.sources" ]; then
+        sed 's/^Types:.*/Types: deb-src/' "$list/debian.sources" | "${sudo[@]}" tee "$list/pravix-src.sources" >/dev/null
+    else
+        sed -n 's/^deb /deb-src /p' /etc/apt/sources.list | "${sudo[@]}" tee "$list/pravix-src.list" >/dev/null
+    fi
+    "${sudo[@]}" apt-get update -qq
+}
+
 BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
                 libgl-dev fonts-wine)
 

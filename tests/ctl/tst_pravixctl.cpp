@@ -471,7 +471,7 @@ void tst_pravixctl::fullDiskEndsTheLog()
 
     QProcess process;
     process.setChildProcessModifier(
-        [size = whole.size()] { FileSizeLimit::applyInChild(rlim_t(size + 20)); });
+        [size = whole.size()] { FileSizeLimit::applyInChild(qint64(size + 20)); });
     start(process, arguments);
     const Run run = finish(process);
     QCOMPARE(run.status, 0);
