@@ -10,19 +10,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
-source "$here/../tests/windows/winedesktop.sh"
+source "$here/../tests/windows/winesession.sh"
 wininput=$build/tests/windows/pravix-wininput.exe
 wine=$(readlink -f "$(command -v wine64 || echo /usr/lib/wine/wine64)")
-export WINEPREFIX=$build/wine WINEDEBUG=-all
-unset WINEPATH QT_QPA_PLATFORM
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'end_wine_session "$wine"; rm -rf "$work"' EXIT
 cmake --install "$build" --prefix "$work/app" >/dev/null || exit 1
 cp "$build/bench/barewindow.exe" "$work/app/"
-use_wine_desktop "$wine" || exit 1
 # The server stays up between starts, as on a desktop where Wine already runs.
-"$(dirname "$wine")/wineserver" -p 2>/dev/null
+start_wine_session "$wine" "$work/wine" || exit 1
 
 # start_ms EXE TITLE: milliseconds from starting EXE to its window being visible. The watcher
 # is started first and polls every 20 ms, so its own start is not counted.
@@ -56,4 +53,3 @@ app=$(printf '%s\n' "${app_times[@]}" | median)
 bare=$(printf '%s\n' "${bare_times[@]}" | median)
 echo "median of $runs starts under Wine: pravixapp.exe $app ms, barewindow.exe $bare ms," \
      "ratio $(awk -v a="$app" -v b="$bare" 'BEGIN { printf "%.2f", a / b }')"
-"$(dirname "$wine")/wineserver" -k 2>/dev/null

@@ -12,9 +12,9 @@ set -uo pipefail
 build=$1
 wine=$2
 wininput=$3
-source "$(dirname "$0")/winedesktop.sh"
-export WINEPREFIX=$build/wine WINEDEBUG=-all QT_FORCE_STDERR_LOGGING=1
-unset WINEPATH QT_QPA_PLATFORM QT_PLUGIN_PATH
+source "$(dirname "$0")/winesession.sh"
+# Wine hands WINEQT_X to a Windows program as QT_X and keeps the host's own QT_ settings away.
+export WINEQT_FORCE_STDERR_LOGGING=1
 
 work=$(mktemp -d)
 app=$work/PravixApp
@@ -22,6 +22,7 @@ status=0
 appPid=""
 cleanup() {
     [ -n "$appPid" ] && kill "$appPid" 2>/dev/null
+    end_wine_session "$wine"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -31,7 +32,7 @@ fail() {
 }
 
 cmake --install "$build" --prefix "$app" >/dev/null || { echo "FAIL: install step"; exit 1; }
-use_wine_desktop "$wine" || { echo "FAIL: Wine's desktop cannot be set up"; exit 1; }
+start_wine_session "$wine" "$work/wine" || { echo "FAIL: no Wine session with its desktop"; exit 1; }
 
 # --- pravixctl.exe -------------------------------------------------------------------------
 "$wine" "$app/pravixctl.exe" --port 20 send06 1 3 >"$work/out" 2>"$work/err"
