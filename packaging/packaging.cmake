@@ -2,15 +2,17 @@
 # programs, and how CPack packs them. Included from the top level before the programs, which
 # take the application ID and the install folders from here.
 
-# On Windows the programs, their DLLs and documents share one folder (packaging/windows/).
+# On Windows the programs, their DLLs and documents share one folder (packaging/windows/). Qt's
+# own CMake files include GNUInstallDirs before this file, so its cache entries hold the Unix
+# folders already: plain variables take their place.
 if(WIN32)
-  set(CMAKE_INSTALL_BINDIR . CACHE PATH "Programs and their DLLs")
-  set(CMAKE_INSTALL_DOCDIR . CACHE PATH "The README and the copyright")
+  set(CMAKE_INSTALL_BINDIR .)
+  set(CMAKE_INSTALL_DOCDIR .)
 endif()
 include(GNUInstallDirs)
 # Debian keeps a package's documents under the package's name, which is lower case. A folder
 # given when configuring (-DCMAKE_INSTALL_DOCDIR=...) is kept.
-if("$CACHE{CMAKE_INSTALL_DOCDIR}" STREQUAL "")
+if(NOT WIN32 AND "$CACHE{CMAKE_INSTALL_DOCDIR}" STREQUAL "")
   set(CMAKE_INSTALL_DOCDIR "${CMAKE_INSTALL_DATAROOTDIR}/doc/pravixapp")
   GNUInstallDirs_get_absolute_install_dir(CMAKE_INSTALL_FULL_DOCDIR CMAKE_INSTALL_DOCDIR DOCDIR)
 endif()
