@@ -13,11 +13,13 @@ QString resolve(const QString &named, QString *error)
     }
     const QFileInfo file(named);
     if (file.isDir()) {
-        *error = QStringLiteral("%1 is a folder, not a file.").arg(file.absoluteFilePath());
+        *error = QStringLiteral("%1 is a folder, not a file.")
+                     .arg(QDir::toNativeSeparators(file.absoluteFilePath()));
         return QString();
     }
     if (!file.absoluteDir().exists()) {
-        *error = QStringLiteral("There is no folder %1.").arg(file.absolutePath());
+        *error = QStringLiteral("There is no folder %1.")
+                     .arg(QDir::toNativeSeparators(file.absolutePath()));
         return QString();
     }
     return QDir::cleanPath(file.absoluteFilePath());

@@ -61,6 +61,10 @@ bool TrafficLog::writeLine(const QString &line)
 
 bool TrafficLog::fail(const QString &reason)
 {
-    m_error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_file.fileName()), reason);
+    // Windows ends its reasons with a full stop; the messages that quote this one end with theirs.
+    QString text = reason.trimmed();
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    m_error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_file.fileName()), text);
     return false;
 }

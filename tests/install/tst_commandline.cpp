@@ -3,8 +3,6 @@
 
 #include <QtTest>
 
-#include <cerrno>
-
 namespace {
 
 struct Run
@@ -22,8 +20,11 @@ Run runProgram(const QStringList &arguments, bool withDisplay)
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    // The display is the platform the tests run on (offscreen; Qt for Windows has none, so
+    // minimal there).
     if (withDisplay)
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"),
+                           qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("offscreen")));
     // Without one of its own the window system warns on standard error.
     QTemporaryDir runtimeDir;
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir.path());
@@ -39,7 +40,30 @@ Run runProgram(const QStringList &arguments, bool withDisplay)
         run.exitCode = process.exitCode();
     run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
     run.err = QString::fromLocal8Bit(process.readAllStandardError());
+#if defined(Q_OS_WIN)
+    // Windows' C runtime ends every line it writes with CR LF.
+    run.out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    run.err.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
     return run;
+}
+
+//! A path as the program names it: absolute (on Windows with the drive), in the system's form.
+QString nativeAbsolute(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+//! The system's reason why \a path cannot be opened to append to, without a final full stop.
+QString appendFailure(const QString &path)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return QStringLiteral("(%1 could be opened)").arg(path);
+    QString reason = file.errorString();
+    if (reason.endsWith(QLatin1Char('.')))
+        reason.chop(1);
+    return reason;
 }
 
 } // namespace
@@ -94,7 +118,9 @@ private slots:
         QVERIFY(parser.parse(QStringList{"pravixapp"} + arguments));
         QString message;
         QCOMPARE(commandline::apply(parser, &message), error.isEmpty());
-        QCOMPARE(message, QString(error).replace(QStringLiteral("WORK"), workPath));
+        // Messages name files in the system's own form; none of them has a slash of its own.
+        QCOMPARE(message,
+                 QDir::toNativeSeparators(QString(error).replace(QStringLiteral("WORK"), workPath)));
         const QString expected =
             file.isEmpty() ? defaultFile : QString(file).replace(QStringLiteral("WORK"), workPath);
         QCOMPARE(modINI::iniFilePath(), expected);
@@ -131,16 +157,19 @@ private slots:
             << "PravixApp: Missing value after '--settings'.\n";
         QTest::newRow("settings in a missing folder")
             << QStringList{"--settings", "/nonexistent-pravix/bench.ini"} << true << 1 << QString()
-            << "PravixApp: There is no folder /nonexistent-pravix.\n";
+            << "PravixApp: There is no folder " +
+                   nativeAbsolute(QStringLiteral("/nonexistent-pravix")) + ".\n";
         QTest::newRow("stray argument") << QStringList{"COM1"} << true << 1 << QString()
                                         << "PravixApp: Unexpected argument 'COM1'.\n";
+        const QString missingLog = QStringLiteral("/nonexistent-pravix/traffic.csv");
         QTest::newRow("log in a missing folder")
-            << QStringList{"--log", "/nonexistent-pravix/traffic.csv"} << true << 1 << QString()
-            << "PravixApp: Cannot open the log /nonexistent-pravix/traffic.csv: " +
-                   qt_error_string(ENOENT) + ".\n";
+            << QStringList{"--log", missingLog} << true << 1 << QString()
+            << "PravixApp: Cannot open the log " + nativeAbsolute(missingLog) + ": " +
+                   appendFailure(missingLog) + ".\n";
         QTest::newRow("log that is a folder")
             << QStringList{"--log", "/"} << true << 1 << QString()
-            << "PravixApp: Cannot open the log /: " + qt_error_string(EISDIR) + ".\n";
+            << "PravixApp: Cannot open the log " + nativeAbsolute(QStringLiteral("/")) + ": " +
+                   appendFailure(QStringLiteral("/")) + ".\n";
     }
 
     // Out: the whole output, or for help a text it must hold.
