@@ -4,6 +4,7 @@
 
 #include "modini.h"
 #include "modvariables.h"
+#include "portmap.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -266,20 +267,25 @@ void TestFrmMainStartup::startsDisconnectedWithPortClosed()
 void TestFrmMainStartup::portEntriesSayWhatIsBehindThem()
 {
     FakeDevices fake;
+#if defined(Q_OS_WIN)
+    const SerialDeviceInfo adapter = fake.ftdiAdapter(QStringLiteral("COM3"));
+#else
     const SerialDeviceInfo adapter = fake.ftdiAdapter(QStringLiteral("ttyUSB0"));
     m_settings->writeRaw("[Ports]\n3=" + adapter.systemLocation.toUtf8() + "\n");
+#endif
     frmMain window;
     window.setDeviceLookup(fake.lookup());
     window.show();
     QComboBox *ports = combo(window, "cboComm");
-    const QString nothing = adapter.systemLocation + QStringLiteral(" — nothing there");
+    const QString port = portmap::devicePath(3);
+    const QString nothing = port + QStringLiteral(" — nothing there");
     QCOMPARE(ports->itemData(2, Qt::ToolTipRole).toString(), nothing);
 
     fake.add(adapter);
     QCOMPARE(ports->itemData(2, Qt::ToolTipRole).toString(), nothing);
     ports->showPopup();
     QCOMPARE(ports->itemData(2, Qt::ToolTipRole).toString(),
-             adapter.systemLocation + QStringLiteral(" — FT232R USB UART (A1234567)"));
+             port + QStringLiteral(" — FT232R USB UART (A1234567)"));
     ports->hidePopup();
 
     fake.remove(adapter.systemLocation);

@@ -14,10 +14,14 @@ class tst_portsreport : public QObject
 
 private slots:
     void textAndJson();
+    void comPorts();
 };
 
 void tst_portsreport::textAndJson()
 {
+#if defined(Q_OS_WIN)
+    QSKIP("Windows has no port map or stable names: comPorts() shows its report");
+#else
     TempSettings settings;
     FakeDevices fake;
     const SerialDeviceInfo ftdi = fake.ftdiAdapter(QStringLiteral("ttyUSB0"));
@@ -68,6 +72,40 @@ void tst_portsreport::textAndJson()
     QCOMPARE(numbers.at(0).toObject(),
              QJsonObject({{"port", 1}, {"device", stable}, {"behind", "listed"}}));
     QCOMPARE(numbers.at(1).toObject().value("behind").toString(), QStringLiteral("nothing"));
+#endif
+}
+
+void tst_portsreport::comPorts()
+{
+#if !defined(Q_OS_WIN)
+    QSKIP("COM names are Windows' own");
+#else
+    FakeDevices fake;
+    fake.add(fake.info(QStringLiteral("COM25")));
+    fake.add(fake.ftdiAdapter(QStringLiteral("COM3")));
+    const PortSurvey survey = PortSurvey::take(fake.lookup());
+
+    QCOMPARE(ctl::portsreport::textLines(survey),
+             QStringList({"Port  Device  Description      Manufacturer  Serial number  USB ID     "
+                          "Stable name",
+                          "3     COM3    FT232R USB UART  FTDI          A1234567       "
+                          "0403:6001  -",
+                          "-     COM25   -                -             -              "
+                          "-          -",
+                          "Nothing there: 1-2, 4-20"}));
+    const QStringList json = ctl::portsreport::jsonLines(survey);
+    QCOMPARE(json.size(), 3);
+    const QJsonObject first = QJsonDocument::fromJson(json.at(0).toUtf8()).object();
+    QCOMPARE(first.value("device").toString(), QStringLiteral("COM3"));
+    QCOMPARE(first.value("stable_name"), QJsonValue());
+    QCOMPARE(first.value("ports").toArray(), QJsonArray({3}));
+    const QJsonArray numbers =
+        QJsonDocument::fromJson(json.at(2).toUtf8()).object().value("port_numbers").toArray();
+    QCOMPARE(numbers.at(2).toObject(),
+             QJsonObject({{"port", 3}, {"device", "COM3"}, {"behind", "listed"}}));
+    QCOMPARE(numbers.at(19).toObject(),
+             QJsonObject({{"port", 20}, {"device", "COM20"}, {"behind", "nothing"}}));
+#endif
 }
 
 QTEST_GUILESS_MAIN(tst_portsreport)

@@ -10,6 +10,7 @@ class tst_portsurvey : public QObject
 
 private slots:
     void devicesAndWhatEachNumberReaches();
+    void comNumbersReachTheListedPorts();
 };
 
 // Port 1 is the FTDI adapter by its stable name, 2 the same one by its own name, 3 and 7 the
@@ -17,6 +18,9 @@ private slots:
 // that no serial port of the machine running the test shows up.
 void tst_portsurvey::devicesAndWhatEachNumberReaches()
 {
+#if defined(Q_OS_WIN)
+    QSKIP("Windows has no port map: port n is COMn");
+#else
     TempSettings settings;
     FakeDevices fake;
     const SerialDeviceInfo ftdi = fake.ftdiAdapter(QStringLiteral("ttyUSB10"));
@@ -75,6 +79,44 @@ void tst_portsurvey::devicesAndWhatEachNumberReaches()
     const PortSurvey bare = PortSurvey::take(noFolder);
     QCOMPARE(bare.devices().at(1).mapName(), ftdi.systemLocation);
     QCOMPARE(bare.tooltip(1), ftdiTip);
+#endif
+}
+
+// Windows lists its ports by COM name and port n is COMn: a listed COM10 is port 10, a COM25 is
+// no port of the lists, and the settings file's [Ports] section counts for nothing.
+void tst_portsurvey::comNumbersReachTheListedPorts()
+{
+#if !defined(Q_OS_WIN)
+    QSKIP("COM names are Windows' own");
+#else
+    TempSettings settings;
+    settings.writeRaw("[Ports]\n4=COM10\n");
+    FakeDevices fake;
+    const SerialDeviceInfo ftdi = fake.ftdiAdapter(QStringLiteral("COM10"));
+    SerialDeviceInfo plain = fake.info(QStringLiteral("COM3"));
+    plain.manufacturer = QStringLiteral("Prolific");
+    fake.add(ftdi);
+    fake.add(fake.info(QStringLiteral("COM25")));
+    fake.add(plain);
+
+    const PortSurvey survey = PortSurvey::take(fake.lookup());
+    QCOMPARE(survey.devices().size(), 3);
+    QCOMPARE(survey.devices().at(0).name(), QStringLiteral("COM3"));
+    QCOMPARE(survey.devices().at(1).name(), QStringLiteral("COM10"));
+    QCOMPARE(survey.devices().at(1).mapName(), QStringLiteral("COM10"));
+    QCOMPARE(survey.devices().at(0).portNumbers, QList<int>({3}));
+    QCOMPARE(survey.devices().at(1).portNumbers, QList<int>({10}));
+    QCOMPARE(survey.devices().at(2).portNumbers, QList<int>());
+    QCOMPARE(survey.tooltip(3), QStringLiteral("COM3 — Prolific"));
+    QCOMPARE(survey.tooltip(10), QStringLiteral("COM10 — FT232R USB UART (A1234567)"));
+    QCOMPARE(survey.tooltip(4), QStringLiteral("COM4 — nothing there"));
+    QCOMPARE(survey.unlistedLines(),
+             QStringList({QStringLiteral("Nothing there: 1-2, 4-9, 11-20")}));
+
+    fake.remove(ftdi.systemLocation);
+    QCOMPARE(PortSurvey::take(fake.lookup()).unlistedLines(),
+             QStringList({QStringLiteral("Nothing there: 1-2, 4-20")}));
+#endif
 }
 
 QTEST_GUILESS_MAIN(tst_portsurvey)

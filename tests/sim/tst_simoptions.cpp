@@ -133,7 +133,8 @@ private slots:
         const QString broken = m_dir.filePath("broken.csv");
         QTest::newRow("replay of a broken file")
             << QStringList{"--replay", broken}
-            << QStringLiteral("--replay: %1 line 2, field outcome: ").arg(broken);
+            << QStringLiteral("--replay: %1 line 2, field outcome: ")
+                   .arg(QDir::toNativeSeparators(broken));
         QTest::newRow("replay with a fault on top")
             << QStringList{"--replay", m_dir.filePath("log.csv"), "--echo"}
             << QStringLiteral("--replay answers as the log recorded");

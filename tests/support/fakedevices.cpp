@@ -29,6 +29,13 @@ QString FakeDevices::stablePath(const QString &link) const
 SerialDeviceInfo FakeDevices::info(const QString &name) const
 {
     SerialDeviceInfo device;
+#if defined(Q_OS_WIN)
+    if (name.startsWith(QLatin1String("COM"))) {
+        device.portName = name;
+        device.systemLocation = QStringLiteral("\\\\.\\") + name;
+        return device;
+    }
+#endif
     device.systemLocation = path(name);
     device.portName = QFileInfo(device.systemLocation).fileName();
     return device;
@@ -47,7 +54,8 @@ SerialDeviceInfo FakeDevices::ftdiAdapter(const QString &name) const
 
 void FakeDevices::add(const SerialDeviceInfo &device, const QString &stableLink)
 {
-    if (!QFileInfo::exists(device.systemLocation)) {
+    if (device.systemLocation.startsWith(m_dir.path()) &&
+        !QFileInfo::exists(device.systemLocation)) {
         QFile file(device.systemLocation);
         file.open(QIODevice::WriteOnly);
     }

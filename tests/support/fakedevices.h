@@ -17,11 +17,13 @@ class FakeDevices
 public:
     FakeDevices();
 
-    //! A device "<folder>/<name>" with nothing else known; an absolute name is taken as it is.
+    /*! A device "<folder>/<name>" with nothing else known; an absolute name is taken as it is.
+     * On Windows a name "COMn" is that port as the system lists it, at "\\.\COMn". */
     SerialDeviceInfo info(const QString &name) const;
     //! An FTDI USB adapter "<folder>/<name>": FT232R USB UART, FTDI, A1234567, 0403:6001.
     SerialDeviceInfo ftdiAdapter(const QString &name) const;
-    /*! Lists the device, made as a file unless it exists (a pseudo-terminal stays itself); with
+    /*! Lists the device, made as a file in the folder unless it exists or lies elsewhere (a
+     * pseudo-terminal, a COM port stay themselves); with
      * \a stableLink, a link of that name in the stable-name folder leads to it. */
     void add(const SerialDeviceInfo &device, const QString &stableLink = QString());
     //! No longer listed and its file gone, as when the adapter is pulled; a link to it stays,
