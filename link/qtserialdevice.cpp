@@ -10,6 +10,7 @@
 #if defined(Q_OS_UNIX)
 #include <poll.h>
 #include <termios.h>
+#include <unistd.h>
 #elif defined(Q_OS_WIN)
 #include <qt_windows.h>
 #endif
@@ -109,7 +110,10 @@ void QtSerialDevice::setRts(bool high)
 void QtSerialDevice::write(const QByteArray &bytes)
 {
     ensureUsable();
-    if (m_port.write(bytes) != bytes.size())
+    const QByteArray rest = bytes.mid(writeDirectly(bytes));
+    if (rest.isEmpty())
+        return;
+    if (m_port.write(rest) != rest.size())
         failInUse();
 
     QElapsedTimer clock;
@@ -127,6 +131,23 @@ void QtSerialDevice::write(const QByteArray &bytes)
                 failInUse();
         }
     }
+}
+
+// A frame is far smaller than the driver's output queue, so the descriptor takes it at once.
+// Through QSerialPort's buffer instead, every frame would switch its write notifier on and off,
+// each switch and the notifier's own call one more pass of the event loop. Whatever the
+// descriptor does not take, and any failure, goes the way of QSerialPort, which then reports it.
+qsizetype QtSerialDevice::writeDirectly(const QByteArray &bytes)
+{
+#if defined(Q_OS_UNIX)
+    if (m_port.bytesToWrite() > 0)
+        return 0;
+    const ssize_t written = ::write(m_port.handle(), bytes.constData(), size_t(bytes.size()));
+    return written > 0 ? qsizetype(written) : 0;
+#else
+    Q_UNUSED(bytes);
+    return 0;
+#endif
 }
 
 void QtSerialDevice::drain()
@@ -181,6 +202,10 @@ QByteArray QtSerialDevice::peek()
 void QtSerialDevice::pullIn()
 {
     ensureUsable();
+    // Asked of a descriptor with nothing to read, Qt's wait only times out, and sets and clears
+    // an error on the way.
+    if (!m_systemHasBytes)
+        return;
     while (m_port.waitForReadyRead(0)) {
     }
     failIfVanished();
@@ -212,13 +237,18 @@ void QtSerialDevice::ensureUsable()
     // A device that has gone (an unplugged adapter, the far end of a pseudo-terminal closed) is
     // hung up, and reads from it simply return nothing; ask for the hang-up itself.
     pollfd state{m_port.handle(), POLLIN, 0};
-    if (::poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+    const bool polled = ::poll(&state, 1, 0) >= 0;
+    if (polled && (state.revents & (POLLHUP | POLLERR | POLLNVAL))) {
         m_vanished = qt_error_string(EIO);
         releaseVanished();
         failIfVanished();
     }
+    m_systemHasBytes = !polled || (state.revents & POLLIN);
 #endif
-    m_port.clearError();
+    // Clearing looks up the translated "No error" and tells every listener; most calls find
+    // nothing to clear.
+    if (m_port.error() != QSerialPort::NoError)
+        m_port.clearError();
     m_systemError = 0;
 }
 

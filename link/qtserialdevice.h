@@ -39,6 +39,8 @@ private:
     void ensureUsable();
     //! Moves what the operating system has received into the port's own buffer.
     void pullIn();
+    //! Writes what the descriptor takes at once, past QSerialPort; returns how many bytes.
+    qsizetype writeDirectly(const QByteArray &bytes);
     //! Lets go of a device that has gone away; the port stays open, and broken, until close().
     void releaseVanished();
     void failIfVanished();
@@ -53,4 +55,6 @@ private:
     QString m_vanished;
     //! The system's error number at Qt's last reported error; 0 when none since the last call.
     int m_systemError = 0;
+    //! Whether the last check found bytes that the system holds and the port has not read yet.
+    bool m_systemHasBytes = true;
 };
