@@ -14,7 +14,8 @@ start_wine_session() {
     mkdir -p "$2" && "$(dirname "$1")/wineserver" -p 2>/dev/null &&
         "$1" wineboot --init >/dev/null 2>&1 &&
         "$1" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 &&
-        "$1" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+        "$1" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
+            >/dev/null 2>&1
 }
 
 # end_wine_session WINE: ends every program of the session and its server.
