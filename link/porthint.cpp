@@ -1,5 +1,7 @@
 #include "porthint.h"
 
+#include "reasontext.h"
+
 #include <QCoreApplication>
 
 #include <cstdio>
@@ -85,13 +87,11 @@ QString hint(CommError::Kind kind, const QString &settingsFile)
 QString summary(const CommError &error, const QString &settingsFile)
 {
     const QString remedy = hint(error.kind(), settingsFile);
-    QString text = error.message().trimmed();
     if (remedy.isEmpty())
-        return text;
-    // Windows ends its reasons with a full stop; the remedy follows as a sentence of its own.
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    return text + QStringLiteral(". ") + remedy.at(0).toUpper() + remedy.mid(1) + QLatin1Char('.');
+        return error.message().trimmed();
+    // The remedy follows as a sentence of its own.
+    return reasontext::quoted(error.message()) + QStringLiteral(". ") + remedy.at(0).toUpper() +
+           remedy.mid(1) + QLatin1Char('.');
 }
 
 QString describe(const CommError &error, const QString &settingsFile)

@@ -1,5 +1,6 @@
 #include "trafficlog.h"
 
+#include "reasontext.h"
 #include "trafficcsv.h"
 
 #include <QDir>
@@ -61,10 +62,8 @@ bool TrafficLog::writeLine(const QString &line)
 
 bool TrafficLog::fail(const QString &reason)
 {
-    // Windows ends its reasons with a full stop; the messages that quote this one end with theirs.
-    QString text = reason.trimmed();
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    m_error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_file.fileName()), text);
+    // The messages that quote this one end with their own full stop.
+    m_error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_file.fileName()),
+                                           reasontext::quoted(reason));
     return false;
 }
