@@ -201,10 +201,9 @@ QByteArray QtSerialDevice::peek()
 
 void QtSerialDevice::pullIn()
 {
-    ensureUsable();
     // Asked of a descriptor with nothing to read, Qt's wait only times out, and sets and clears
     // an error on the way.
-    if (!m_systemHasBytes)
+    if (!ensureUsable())
         return;
     while (m_port.waitForReadyRead(0)) {
     }
@@ -227,7 +226,7 @@ void QtSerialDevice::settle(bool succeeded)
         failInUse();
 }
 
-void QtSerialDevice::ensureUsable()
+bool QtSerialDevice::ensureUsable()
 {
     if (!m_open)
         throw CommError(CommError::Kind::WrongState,
@@ -238,18 +237,21 @@ void QtSerialDevice::ensureUsable()
     // hung up, and reads from it simply return nothing; ask for the hang-up itself.
     pollfd state{m_port.handle(), POLLIN, 0};
     const bool polled = ::poll(&state, 1, 0) >= 0;
+    const bool systemHasBytes = !polled || (state.revents & POLLIN);
     if (polled && (state.revents & (POLLHUP | POLLERR | POLLNVAL))) {
         m_vanished = qt_error_string(EIO);
         releaseVanished();
         failIfVanished();
     }
-    m_systemHasBytes = !polled || (state.revents & POLLIN);
+#else
+    const bool systemHasBytes = true;
 #endif
     // Clearing looks up the translated "No error" and tells every listener; most calls find
     // nothing to clear.
     if (m_port.error() != QSerialPort::NoError)
         m_port.clearError();
     m_systemError = 0;
+    return systemHasBytes;
 }
 
 void QtSerialDevice::releaseVanished()

@@ -35,8 +35,9 @@ private:
     void applySettings(const SerialSettings &settings);
     //! Throws unless the last call succeeded or the device simply lacks the line it set.
     void settle(bool succeeded);
-    //! Throws when the port is closed or its device has gone away.
-    void ensureUsable();
+    /*! Throws when the port is closed or its device has gone away; else whether the system
+     * may hold bytes the port has not read yet (always, where it cannot tell). */
+    bool ensureUsable();
     //! Moves what the operating system has received into the port's own buffer.
     void pullIn();
     //! Writes what the descriptor takes at once, past QSerialPort; returns how many bytes.
@@ -55,6 +56,4 @@ private:
     QString m_vanished;
     //! The system's error number at Qt's last reported error; 0 when none since the last call.
     int m_systemError = 0;
-    //! Whether the last check found bytes that the system holds and the port has not read yet.
-    bool m_systemHasBytes = true;
 };
