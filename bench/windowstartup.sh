@@ -19,7 +19,7 @@ trap 'end_wine_session "$wine"; rm -rf "$work"' EXIT
 cmake --install "$build" --prefix "$work/app" >/dev/null || exit 1
 cp "$build/bench/barewindow.exe" "$work/app/"
 # The server stays up between starts, as on a desktop where Wine already runs.
-start_wine_session "$wine" "$work/wine" || exit 1
+{ start_wine_session "$wine" "$work/wine" && use_wine_desktop "$wine"; } || exit 1
 
 # start_ms EXE TITLE: milliseconds from starting EXE to its window being visible. The watcher
 # is started first and polls every 20 ms, so its own start is not counted.

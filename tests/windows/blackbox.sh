@@ -32,7 +32,8 @@ fail() {
 }
 
 cmake --install "$build" --prefix "$app" >/dev/null || { echo "FAIL: install step"; exit 1; }
-start_wine_session "$wine" "$work/wine" || { echo "FAIL: no Wine session with its desktop"; exit 1; }
+{ start_wine_session "$wine" "$work/wine" && use_wine_desktop "$wine"; } ||
+    { echo "FAIL: no Wine session with its desktop"; exit 1; }
 
 # --- pravixctl.exe -------------------------------------------------------------------------
 "$wine" "$app/pravixctl.exe" --port 20 send06 1 3 >"$work/out" 2>"$work/err"
