@@ -168,6 +168,27 @@ private slots:
         QVERIFY(table->viewport()->rect().intersects(table->visualRect(table->currentIndex())));
     }
 
+    // The waits of neighbouring exchanges meet: along the wait no background shows through.
+    void waitsJoinAcrossSlots()
+    {
+        TrafficModel model;
+        TrafficWindow window(model);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *plot = window.findChild<TrafficPlot *>();
+        append(model, plot->slotCount() + 50);
+        const PlotMapping mapping = plot->mapping();
+        const QImage shown = plot->grab().toImage();
+        const QColor background = plot->palette().color(QPalette::Base);
+        const int y = int(mapping.y(numbered(0).waitMs));
+        const int last = plot->firstRow() + plot->slotCount() - 1;
+        const int from = int(mapping.x(plot->firstRow()) - mapping.slotWidth() / 2);
+        const int to = int(mapping.x(last + 1) - mapping.slotWidth() / 2);
+        QVERIFY(to - from > plot->slotCount());
+        for (int x = from; x < to; ++x)
+            QVERIFY2(shown.pixelColor(x, y) != background, qPrintable(QString::number(x)));
+    }
+
     // A saved history opens in a window of its own, which the live history does not reach.
     void opensASavedHistoryApart()
     {
